@@ -2,10 +2,15 @@
 // another hear when the other goes away.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 enum TOperation { opInsert, opRemove };
+
+class TComponent;
+// A plain event that carries only its sender.
+using TNotifyEvent = std::function<void(TComponent* sender)>;
 
 enum TComponentStateFlag : unsigned { csLoading = 1, csDestroying = 2, csDesigning = 4 };
 

@@ -1,0 +1,115 @@
+// The one road of every modal box and dialog of the program, so that tests can put
+// recorders in its place and never block on a box.
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "data/errors/errors.h"
+
+class QWidget;
+
+// The application title: the caption of the message box and the error box.
+const QString& ApplicationTitle();
+void SetApplicationTitle(const QString& title);
+
+// The error box's text: "." appended when the message is not empty and its last
+// character's code is above that of the full stop.
+std::string ErrorBoxText(const std::string& message);
+
+// The file-open dialog's settings and result.
+class TOpenDialog {
+ public:
+  const std::string& DefaultExt() const { return default_ext_; }
+  void SetDefaultExt(const std::string& ext) { default_ext_ = ext; }
+  const std::string& FileName() const { return file_name_; }
+  void SetFileName(const std::string& name) { file_name_ = name; }
+  // Shows the dialog; true and FileName set when the user confirmed a name.
+  bool Execute(QWidget* parent = nullptr);
+
+ private:
+  std::string default_ext_;
+  std::string file_name_;
+};
+
+// Appends "." and the default extension to a name whose last part has no extension.
+std::string ApplyDefaultExt(const std::string& file_name, const std::string& default_ext);
+
+struct TOpenFileResult {
+  bool confirmed = false;
+  std::string file_name;  // ISO8859_1
+};
+
+// What shows the boxes. The default shows real modal boxes.
+class TDialogs {
+ public:
+  virtual ~TDialogs() = default;
+  virtual void ShowMessage(const std::string& text);
+  // Shows the error box text as given (the "." rule is already applied).
+  virtual void ShowErrorText(const std::string& text);
+  // The last-resort box: "Application Error", error icon, one "OK".
+  virtual void ShowApplicationError(const std::string& text);
+  virtual TOpenFileResult OpenFile(QWidget* parent, const TOpenDialog& dialog);
+};
+
+// Writes every box to standard error instead of showing it; for runs without a person.
+class TStderrDialogs : public TDialogs {
+ public:
+  void ShowMessage(const std::string& text) override;
+  void ShowErrorText(const std::string& text) override;
+  void ShowApplicationError(const std::string& text) override;
+  TOpenFileResult OpenFile(QWidget* parent, const TOpenDialog& dialog) override;
+};
+
+// Records what would have been shown; open-file answers are taken from a queue.
+class TRecordingDialogs : public TDialogs {
+ public:
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowErrorText(const std::string& text) override { errors.push_back(text); }
+  void ShowApplicationError(const std::string& text) override {
+    application_errors.push_back(text);
+  }
+  TOpenFileResult OpenFile(QWidget* parent, const TOpenDialog& dialog) override;
+
+  std::vector<std::string> messages;
+  std::vector<std::string> errors;
+  std::vector<std::string> application_errors;
+  std::vector<TOpenFileResult> open_answers;   // taken from the front; none means cancelled
+  std::vector<std::string> open_default_exts;  // the DefaultExt of each open call
+};
+
+// Puts `dialogs` in place (nullptr restores the real boxes); returns the previous one.
+TDialogs* SetDialogs(TDialogs* dialogs);
+TDialogs& Dialogs();
+
+// Installs a recorder for the lifetime of a scope.
+class TScopedDialogs {
+ public:
+  explicit TScopedDialogs(TDialogs* dialogs) : previous_(SetDialogs(dialogs)) {}
+  ~TScopedDialogs() { SetDialogs(previous_); }
+  TScopedDialogs(const TScopedDialogs&) = delete;
+  TScopedDialogs& operator=(const TScopedDialogs&) = delete;
+
+ private:
+  TDialogs* previous_;
+};
+
+// The program's message box.
+void ShowMessage(const std::string& text);
+// The error box for an exception; EAbort shows nothing.
+void ShowErrorBox(const std::exception& error);
+// The error box for the exception being handled (call inside a catch block).
+void ShowCurrentException();
+
+// Runs an event handler so that no exception leaves it: whatever it raises is shown in
+// the error box and the program goes on.
+template <typename F>
+void RunHandler(F&& handler) noexcept {
+  try {
+    handler();
+  } catch (...) {
+    ShowCurrentException();
+  }
+}

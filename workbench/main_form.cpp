@@ -1,0 +1,258 @@
+#include "workbench/main_form.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "data/client_api/client_api.h"
+
+TImage::TImage(QWidget* parent) : QWidget(parent) {}
+
+void TImage::SetPicture(const QImage& picture) {
+  picture_ = picture;
+  update();
+}
+
+void TImage::SetStretch(bool stretch) {
+  stretch_ = stretch;
+  update();
+}
+
+void TImage::paintEvent(QPaintEvent*) {
+  if (picture_.isNull()) return;
+  QPainter painter(this);
+  if (stretch_) {
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), picture_);
+  } else {
+    painter.drawImage(QPoint(0, 0), picture_);  // the control's bounds clip the rest
+  }
+}
+
+void TImage::mousePressEvent(QMouseEvent* event) {
+  pressed_ = event->button() == Qt::LeftButton;
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent* event) {
+  const bool click =
+      pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+  pressed_ = false;
+  if (click && OnClick) RunHandler(OnClick);
+}
+
+void TAutoSizeLabel::SetCaption(const QString& caption) {
+  setText(caption);
+  resize(caption.isEmpty() ? 0 : sizeHint().width(), height());
+}
+
+QFont FormFont(int pixel_height, bool bold) {
+  QFont font;
+  font.setFamilies({QStringLiteral("Nimbus Sans"), QStringLiteral("Liberation Sans"),
+                    QStringLiteral("Arial"), QStringLiteral("Helvetica"),
+                    QStringLiteral("DejaVu Sans")});
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(pixel_height);
+  font.setBold(bold);
+  return font;
+}
+
+namespace {
+
+// Labels size themselves to their text: the given width unless the face needs more.
+QLabel* MakeLabel(QWidget* parent, const QString& text, QRect bounds, const QFont& font) {
+  QLabel* label = new QLabel(text, parent);
+  label->setFont(font);
+  bounds.setWidth(std::max(bounds.width(), label->sizeHint().width()));
+  label->setGeometry(bounds);
+  return label;
+}
+
+}  // namespace
+
+TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
+  setWindowTitle(QStringLiteral("Tavrel - Gerenciador de Banco de Dados"));
+  setFont(FormFont(11));
+  menuBar()->setFont(QApplication::font());  // menus keep the system's face
+  move(130, 141);                            // replaced when the window is shown
+
+  QWidget* client = new QWidget(this);
+  setCentralWidget(client);
+  const QFont font10 = FormFont(13);
+  const QFont bold10 = FormFont(13, true);
+
+  Image1 = new TImage(client);
+  Image1->setGeometry(0, 0, 33, 33);
+  Image1->SetStretch(true);
+  Image1->hide();
+
+  base1 = new TAutoSizeLabel(client);
+  base1->setFont(FormFont(11, true));
+  base1->setGeometry(40, 8, 0, 13);
+  base1->hide();
+
+  Panel1 = new QFrame(client);
+  Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  Panel1->setLineWidth(1);
+  Panel1->setGeometry(80, 40, 185, 121);
+  Panel1->hide();
+  Label1 = MakeLabel(Panel1, QStringLiteral("Usuário:"), {8, 16, 50, 16}, font10);
+  Label2 = MakeLabel(Panel1, QStringLiteral("Senha   :"), {8, 48, 51, 16}, font10);
+  Edit1 = new QLineEdit(Panel1);
+  Edit1->setGeometry(64, 16, 105, 21);
+  Edit2 = new QLineEdit(Panel1);
+  Edit2->setGeometry(64, 40, 105, 21);
+  Edit2->setEchoMode(QLineEdit::Password);  // a password is never shown to onlookers
+  BitBtn1 = new QPushButton(QStringLiteral("Conectar"), Panel1);
+  BitBtn1->setGeometry(56, 88, 75, 25);
+
+  TreeView1 = new QTreeWidget(client);
+  TreeView1->setGeometry(0, 40, 113, 273);
+  TreeView1->setHeaderHidden(true);
+  TreeView1->setIndentation(19);
+  TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked |
+                             QAbstractItemView::EditKeyPressed);
+  for (const char* root : {"TABELAS", "GENERATORS", "INDICES"}) {
+    auto* item = new QTreeWidgetItem(TreeView1, {QString::fromLatin1(root)});
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+  }
+  TreeView1->hide();
+
+  PageControl1 = new QTabWidget(client);
+  PageControl1->setGeometry(120, 40, 513, 313);
+  TabSheet1 = new QWidget;
+  PageControl1->addTab(TabSheet1, QStringLiteral("Sql"));
+  Label3 = MakeLabel(TabSheet1, QStringLiteral("F9 - Executar"), {80, 264, 91, 16}, bold10);
+  RichEdit1 = new QPlainTextEdit(TabSheet1);
+  RichEdit1->setGeometry(0, 24, 633, 241);  // wider than the page, which clips it
+  RichEdit1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  TabSheet2 = new QWidget;
+  PageControl1->addTab(TabSheet2, QStringLiteral("Consulta SQL"));
+  // F4 is the key that commits (the label once named F5).
+  Label4 =
+      MakeLabel(TabSheet2, QStringLiteral("F4 - Gravar Alterações"), {80, 264, 157, 16}, bold10);
+  auto* grid = new QFrame(TabSheet2);
+  grid->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  grid->setFocusPolicy(Qt::StrongFocus);
+  grid->setGeometry(0, 16, 497, 249);
+  DBGrid1 = grid;
+  PageControl1->setCurrentWidget(TabSheet2);
+  PageControl1->hide();
+
+  setTabOrder(Edit1, Edit2);
+  setTabOrder(Edit2, BitBtn1);
+  setTabOrder(BitBtn1, TreeView1);
+  setTabOrder(TreeView1, PageControl1);
+
+  Arquivo1 = menuBar()->addMenu(QStringLiteral("Arquivo"));
+  Abrir2 = Arquivo1->addAction(QStringLiteral("Abrir"));
+  Abrir1 = Arquivo1->addAction(QStringLiteral("Fechar Todos BDs"));
+  Fechar1 = Arquivo1->addAction(QStringLiteral("Fechar"));
+  Sobre1 = menuBar()->addAction(QStringLiteral("Sobre"));
+
+  connect(Abrir2, &QAction::triggered, this, [this] { RunHandler([this] { Abrir2Click(); }); });
+  connect(BitBtn1, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn1Click(); }); });
+  for (QObject* watched : {static_cast<QObject*>(Edit1), static_cast<QObject*>(Edit2),
+                           static_cast<QObject*>(TreeView1), static_cast<QObject*>(RichEdit1),
+                           static_cast<QObject*>(DBGrid1)}) {
+    watched->installEventFilter(this);
+  }
+
+  // The data access components are created here; until they exist, this check stands in
+  // for theirs, so that a missing client library fails the window's creation.
+  CheckClientLibraryLoaded();
+
+  Timer1 = new QTimer(this);
+  Timer1->setInterval(1);
+  OpenDialog1.SetDefaultExt("gdb");
+
+  SetOuterSize(330, 80);
+}
+
+TWorkbenchForm::~TWorkbenchForm() {
+  Timer1->stop();
+  // Components go while the window and its controls are still whole.
+  BeginDestruction();
+  DestroyComponents();
+}
+
+void TWorkbenchForm::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  // The window manager adds its frame after the first show; the start size is an outer one.
+  const QSize frame = frameGeometry().size() - size();
+  if (frame != frame_seen_) {
+    frame_seen_ = frame;
+    if (Timer1 && Phase == 0 && !Timer1->isActive()) SetOuterSize(330, 80);
+  }
+}
+
+int TWorkbenchForm::OuterWidth() const {
+  return frameGeometry().width();
+}
+int TWorkbenchForm::OuterHeight() const {
+  return frameGeometry().height();
+}
+
+void TWorkbenchForm::SetOuterSize(int width, int height) {
+  const QSize frame = frameGeometry().size() - size();
+  resize(width - frame.width(), height - frame.height());
+}
+
+void TWorkbenchForm::SetOuterWidth(int width) {
+  SetOuterSize(width, OuterHeight());
+}
+void TWorkbenchForm::SetOuterHeight(int height) {
+  SetOuterSize(OuterWidth(), height);
+}
+
+bool TWorkbenchForm::DispatchKeyPress(QObject* watched, QEvent* event,
+                                      void (TWorkbenchForm::*handler)(char&)) {
+  auto* key_event = static_cast<QKeyEvent*>(event);
+  const QString text = key_event->text();
+  if (text.size() != 1 || text[0].unicode() > 0xFF) return false;  // no Latin-1 character
+  const char typed = static_cast<char>(text[0].unicode());
+  char key = typed;
+  bool done = false;
+  RunHandler([&] {
+    (this->*handler)(key);
+    done = true;
+  });
+  if (!done || key == 0) return true;  // a failed handler swallows its key too
+  if (key == typed) return false;
+  // The handler replaced the character: type that one instead.
+  QKeyEvent replaced(key_event->type(), key_event->key(), key_event->modifiers(),
+                     QString(QChar(static_cast<unsigned char>(key))));
+  watched_replay_ = true;
+  QCoreApplication::sendEvent(watched, &replaced);
+  watched_replay_ = false;
+  return true;
+}
+
+bool TWorkbenchForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched_replay_) return false;
+  if (event->type() == QEvent::KeyPress) {
+    if (watched == Edit1) return DispatchKeyPress(watched, event, &TWorkbenchForm::Edit1KeyPress);
+    if (watched == Edit2) return DispatchKeyPress(watched, event, &TWorkbenchForm::Edit2KeyPress);
+    if (watched == TreeView1)
+      return DispatchKeyPress(watched, event, &TWorkbenchForm::TreeView1KeyPress);
+    if (watched == DBGrid1) {
+      auto* key_event = static_cast<QKeyEvent*>(event);
+      int key = key_event->key();
+      bool done = false;
+      RunHandler([&] {
+        DBGrid1KeyDown(key, key_event->modifiers());
+        done = true;
+      });
+      return !done || key == 0;
+    }
+  } else if (event->type() == QEvent::KeyRelease && watched == RichEdit1) {
+    auto* key_event = static_cast<QKeyEvent*>(event);
+    if (key_event->isAutoRepeat()) return false;  // one key-up per release, as typed
+    int key = key_event->key();
+    RunHandler([&] { RichEdit1KeyUp(key, key_event->modifiers()); });
+    return key == 0;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}

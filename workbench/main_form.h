@@ -1,0 +1,121 @@
+// The main window's controls, menu and state, driven by the workbench flows.
+#pragma once
+
+#include <QFrame>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "data/core/component.h"
+#include "workbench/dialogs.h"
+
+class QMenu;
+class QAction;
+
+// A picture control: drawn at its own size from the top-left corner (clipped by the
+// control), or scaled into the control when Stretch is on.
+class TImage : public QWidget {
+ public:
+  explicit TImage(QWidget* parent);
+  const QImage& Picture() const { return picture_; }
+  void SetPicture(const QImage& picture);
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool stretch);
+
+  std::function<void()> OnClick;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  QImage picture_;
+  bool stretch_ = false;
+  bool pressed_ = false;
+};
+
+// A label that keeps its left and top and takes the width its text needs.
+class TAutoSizeLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  void SetCaption(const QString& caption);
+};
+
+class TWorkbenchForm : public QMainWindow, public TComponent {
+ public:
+  explicit TWorkbenchForm(QWidget* parent = nullptr);
+  ~TWorkbenchForm() override;
+
+  // The window's outer size: with its frame where the window manager draws one.
+  int OuterWidth() const;
+  int OuterHeight() const;
+  void SetOuterWidth(int width);
+  void SetOuterHeight(int height);
+  void SetOuterSize(int width, int height);
+
+  // Fields.
+  std::string ChosenDatabasePath;
+  int16_t Phase = 0;
+
+  // Controls, parented as on the form; positions are in the client area below the menu.
+  TImage* Image1 = nullptr;
+  TAutoSizeLabel* base1 = nullptr;
+  QFrame* Panel1 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLineEdit* Edit1 = nullptr;
+  QLineEdit* Edit2 = nullptr;
+  QPushButton* BitBtn1 = nullptr;
+  QTreeWidget* TreeView1 = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  QWidget* TabSheet1 = nullptr;
+  QLabel* Label3 = nullptr;
+  QPlainTextEdit* RichEdit1 = nullptr;
+  QWidget* TabSheet2 = nullptr;
+  QLabel* Label4 = nullptr;
+  QWidget* DBGrid1 = nullptr;  // stands in for the data grid
+
+  // Menu.
+  QMenu* Arquivo1 = nullptr;
+  QAction* Abrir2 = nullptr;
+  QAction* Abrir1 = nullptr;
+  QAction* Fechar1 = nullptr;
+  QAction* Sobre1 = nullptr;
+
+  // Non-visual.
+  QTimer* Timer1 = nullptr;
+  TOpenDialog OpenDialog1;
+
+  // Handlers for the workbench flows. Key handlers may clear the key (0) to swallow it.
+  virtual void Abrir2Click() {}
+  virtual void Edit1KeyPress(char& /*key*/) {}
+  virtual void Edit2KeyPress(char& /*key*/) {}
+  virtual void BitBtn1Click() {}
+  virtual void TreeView1KeyPress(char& /*key*/) {}
+  virtual void RichEdit1KeyUp(int& /*key*/, Qt::KeyboardModifiers /*shift*/) {}
+  virtual void DBGrid1KeyDown(int& /*key*/, Qt::KeyboardModifiers /*shift*/) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+
+ private:
+  // Calls a key-press handler with the typed Latin-1 character; true when it was swallowed.
+  bool DispatchKeyPress(QObject* watched, QEvent* event, void (TWorkbenchForm::*handler)(char&));
+
+  bool watched_replay_ = false;
+  QSize frame_seen_;
+};
+
+// Fonts of the form: a sans-serif face at the pixel heights of the 8- and 10-point face.
+QFont FormFont(int pixel_height, bool bold = false);

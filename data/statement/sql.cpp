@@ -1,0 +1,422 @@
+#include "data/statement/sql.h"
+
+#include <random>
+
+#include "data/client_api/client_api.h"
+#include "data/database/database.h"
+#include "data/database/ib_base.h"
+#include "data/errors/errors.h"
+#include "data/statement/sql_params.h"
+#include "data/transaction/transaction.h"
+
+namespace {
+
+constexpr ISC_STATUS kLockConflict = 335544345;
+constexpr ISC_STATUS kBadStatementHandle = 335544485;
+constexpr ISC_STATUS kCursorCloseError = 335544577;
+constexpr ISC_STATUS kCursorNotOpen = 335544572;
+constexpr char kInfoStatementType = 21;
+constexpr char kInfoPlan = 22;
+constexpr char kInfoRecords = 23;
+
+std::string RandomDigits(int count) {
+  static std::mt19937 generator{std::random_device{}()};
+  std::uniform_int_distribution<int> digit(0, 9);
+  std::string result;
+  for (int i = 0; i < count; ++i) result += static_cast<char>('0' + digit(generator));
+  return result;
+}
+
+// The statement's side of the link: a transaction end closes the cursor, a disconnect
+// also frees the server statement.
+class TIBSQLBase : public TIBBase {
+ public:
+  explicit TIBSQLBase(TIBSQL* sql) : TIBBase(sql), sql_(sql) {}
+  void DoBeforeTransactionEnd() override {
+    if (sql_->Open()) sql_->Close();
+    TIBBase::DoBeforeTransactionEnd();
+  }
+  void DoBeforeDatabaseDisconnect() override {
+    if (sql_->Handle()) {
+      sql_->Close();
+      sql_->FreeHandle();
+    }
+    TIBBase::DoBeforeDatabaseDisconnect();
+  }
+
+ private:
+  TIBSQL* sql_;
+};
+
+std::string TrimControl(const std::string& text) {
+  size_t first = 0, last = text.size();
+  while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
+  while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
+  return text.substr(first, last - first);
+}
+
+}  // namespace
+
+TIBSQL::TIBSQL(TComponent* owner) : TComponent(owner) {
+  CheckClientLibraryLoaded();
+  base_ = std::make_unique<TIBSQLBase>(this);
+  params_ = std::make_unique<TIBXSQLDA>(this);
+  row_ = std::make_unique<TIBXSQLDA>(this);
+  cursor_name_ = Name() + RandomDigits(8);
+  sql_.OnChanging = [this](TStringList& list) { SQLChanging(list); };
+}
+
+TIBSQL::~TIBSQL() {
+  try {
+    if (open_) Close();
+    if (handle_) FreeHandle();
+  } catch (const Exception&) {
+    // A destructor cannot report; the server frees the statement with the attachment.
+  }
+  base_.reset();
+}
+
+TIBDatabase* TIBSQL::Database() const {
+  return base_->Database();
+}
+void TIBSQL::SetDatabase(TIBDatabase* database) {
+  base_->SetDatabase(database);
+}
+TIBTransaction* TIBSQL::Transaction() const {
+  return base_->Transaction();
+}
+void TIBSQL::SetTransaction(TIBTransaction* transaction) {
+  base_->SetTransaction(transaction);
+}
+isc_db_handle* TIBSQL::DBHandle() {
+  return base_->DBHandle();
+}
+isc_tr_handle* TIBSQL::TRHandle() {
+  return base_->TRHandle();
+}
+
+int TIBSQL::SQLDialect() const {
+  return Database() ? Database()->SQLDialect() : 3;
+}
+
+ISC_STATUS TIBSQL::Call(ISC_STATUS result, bool raise_on_failure) {
+  if (Transaction()) return Transaction()->Call(result, raise_on_failure);
+  if (result > 0 && raise_on_failure) RaiseStatusError();
+  return result;
+}
+
+void TIBSQL::SetSQL(const TStringList& sql) {
+  if (sql == sql_) return;
+  sql_.Assign(sql);
+}
+
+void TIBSQL::SQLChanging(TStringList&) {
+  if (OnSQLChanging) OnSQLChanging(this);
+  if (open_) Close();
+  if (handle_) FreeHandle();
+}
+
+void TIBSQL::CheckClosed() const {
+  if (open_) RaiseClientError(ceStatementOpen);
+}
+
+void TIBSQL::CheckOpen() const {
+  if (!open_) RaiseClientError(ceStatementClosed);
+}
+
+void TIBSQL::CheckValidStatement() const {
+  if (!handle_) RaiseClientError(ceInvalidStatementHandle);
+}
+
+std::string TIBSQL::SqlInfoReply(char item, size_t size) {
+  std::string reply(size, '\0');
+  Call(ClientApi().isc_dsql_sql_info(ClientStatusVector(), &handle_, 1, &item,
+                                     static_cast<short>(size), reply.data()),
+       true);
+  return reply;
+}
+
+void TIBSQL::Prepare() {
+  CheckClosed();
+  base_->RequireDatabase();
+  base_->RequireTransaction();
+  if (prepared_) return;
+  if (sql_.Count() == 0) RaiseClientError(ceEmptyQuery);
+  std::string text;
+  for (const std::string& line : sql_.Lines()) text += line + "\r\n";
+  TProcessedSql processed;
+  if (param_check_)
+    processed = PreprocessSql(text, generate_param_names_);
+  else
+    processed.text = text;
+  processed_sql_ = processed.text;
+  if (processed_sql_.empty()) RaiseClientError(ceEmptyQuery);
+
+  const int dialect = SQLDialect();
+  try {
+    Call(ClientApi().isc_dsql_alloc_statement2(ClientStatusVector(), DBHandle(), &handle_), true);
+    Call(ClientApi().isc_dsql_prepare(ClientStatusVector(), TRHandle(), &handle_, 0,
+                                      processed_sql_.c_str(), static_cast<unsigned short>(dialect),
+                                      nullptr),
+         true);
+    std::string reply = SqlInfoReply(kInfoStatementType, 8);
+    if (reply[0] != kInfoStatementType) RaiseClientError(ceUnknownError);
+    int length = ClientApi().isc_vax_integer(reply.data() + 1, 2);
+    if (length < 0 || length > 4) RaiseClientError(ceUnknownError);
+    sql_type_ = static_cast<TIBSQLTypes>(
+        ClientApi().isc_vax_integer(reply.data() + 3, static_cast<short>(length)));
+    switch (sql_type_) {
+      case SQLGetSegment:
+      case SQLPutSegment:
+      case SQLStartTransaction:
+        FreeHandle();
+        RaiseClientError(ceNotPermitted);
+      case SQLSelect:
+      case SQLInsert:
+      case SQLUpdate:
+      case SQLDelete:
+      case SQLDDL:
+      case SQLExecProcedure:
+      case SQLCommit:
+      case SQLRollback:
+      case SQLSelectForUpdate:
+      case SQLSetGenerator: {
+        if (param_check_) {
+          params_->SetCount(static_cast<int>(processed.names.size()));
+          for (size_t i = 0; i < processed.names.size(); ++i)
+            params_->AddName(processed.names[i], static_cast<int>(i));
+          if (params_->AsXSQLDA())
+            Call(ClientApi().isc_dsql_describe_bind(ClientStatusVector(), &handle_,
+                                                    static_cast<unsigned short>(dialect),
+                                                    params_->AsXSQLDA()),
+                 true);
+        } else {
+          // Without the rewrite the server tells how many "?" markers there are.
+          params_->SetCount(1);
+          Call(ClientApi().isc_dsql_describe_bind(ClientStatusVector(), &handle_,
+                                                  static_cast<unsigned short>(dialect),
+                                                  params_->AsXSQLDA()),
+               true);
+          XSQLDA* block = params_->AsXSQLDA();
+          if (block->sqld > block->sqln) {
+            params_->SetCount(block->sqld);
+            Call(ClientApi().isc_dsql_describe_bind(ClientStatusVector(), &handle_,
+                                                    static_cast<unsigned short>(dialect),
+                                                    params_->AsXSQLDA()),
+                 true);
+          } else if (block->sqld == 0) {
+            params_->SetCount(0);
+          }
+        }
+        params_->Initialize();
+        if (sql_type_ == SQLSelect || sql_type_ == SQLExecProcedure ||
+            sql_type_ == SQLSelectForUpdate) {
+          row_->SetCount(1);
+          Call(
+              ClientApi().isc_dsql_describe(ClientStatusVector(), &handle_,
+                                            static_cast<unsigned short>(dialect), row_->AsXSQLDA()),
+              true);
+          XSQLDA* block = row_->AsXSQLDA();
+          if (block->sqld > block->sqln) {
+            row_->SetCount(block->sqld);
+            Call(ClientApi().isc_dsql_describe(ClientStatusVector(), &handle_,
+                                               static_cast<unsigned short>(dialect),
+                                               row_->AsXSQLDA()),
+                 true);
+          } else if (block->sqld == 0) {
+            row_->SetCount(0);
+          }
+          row_->Initialize();
+        }
+        break;
+      }
+      default:
+        break;
+    }
+    prepared_ = true;
+  } catch (...) {
+    if (handle_) {
+      try {
+        FreeHandle();
+      } catch (const Exception&) {
+        // The first failure is the one to report.
+      }
+    }
+    throw;
+  }
+}
+
+void TIBSQL::ExecQuery() {
+  CheckClosed();
+  if (!prepared_) Prepare();
+  base_->RequireTransaction();
+  CheckValidStatement();
+  const unsigned short dialect = static_cast<unsigned short>(SQLDialect());
+  XSQLDA* in = params_->Count() > 0 ? params_->AsXSQLDA() : nullptr;
+  XSQLDA* out = row_->Count() > 0 ? row_->AsXSQLDA() : nullptr;
+  switch (sql_type_) {
+    case SQLSelect:
+      Call(ClientApi().isc_dsql_execute2(ClientStatusVector(), TRHandle(), &handle_, dialect, in,
+                                         nullptr),
+           true);
+      Call(ClientApi().isc_dsql_set_cursor_name(ClientStatusVector(), &handle_,
+                                                cursor_name_.c_str(), 0),
+           true);
+      open_ = true;
+      bof_ = true;
+      eof_ = false;
+      record_count_ = 0;
+      if (go_to_first_record_on_execute_) Next();
+      break;
+    case SQLExecProcedure: {
+      ISC_STATUS result = Call(ClientApi().isc_dsql_execute2(ClientStatusVector(), TRHandle(),
+                                                             &handle_, dialect, in, out),
+                               false);
+      if (result > 0) {
+        if (StatusVectorHas({kLockConflict})) RaiseStatusError();
+        Call(ClientApi().isc_dsql_prepare(ClientStatusVector(), TRHandle(), &handle_, 0,
+                                          processed_sql_.c_str(), 1, nullptr),
+             false);
+        Call(ClientApi().isc_dsql_execute2(ClientStatusVector(), TRHandle(), &handle_, dialect, in,
+                                           out),
+             true);
+      }
+      break;
+    }
+    default:
+      Call(ClientApi().isc_dsql_execute(ClientStatusVector(), TRHandle(), &handle_, dialect, in),
+           true);
+      break;
+  }
+}
+
+TIBXSQLDA* TIBSQL::Next() {
+  if (eof_) return nullptr;
+  CheckOpen();
+  XSQLDA* out = row_->Count() > 0 ? row_->AsXSQLDA() : nullptr;
+  ISC_STATUS result =
+      Call(ClientApi().isc_dsql_fetch(ClientStatusVector(), &handle_,
+                                      static_cast<unsigned short>(SQLDialect()), out),
+           false);
+  if (result == 100 || (result > 0 && StatusVectorHas({kCursorNotOpen}))) {
+    eof_ = true;
+    return nullptr;
+  }
+  if (result > 0) {
+    try {
+      RaiseStatusError();
+    } catch (...) {
+      try {
+        Close();
+      } catch (const Exception&) {
+        // The fetch's failure is the one to report.
+      }
+      throw;
+    }
+  }
+  ++record_count_;
+  bof_ = false;
+  return row_.get();
+}
+
+void TIBSQL::Close() {
+  struct TReset {
+    TIBSQL* sql;
+    ~TReset() {
+      sql->eof_ = false;
+      sql->bof_ = false;
+      sql->open_ = false;
+      sql->record_count_ = 0;
+    }
+  } reset{this};
+  if (handle_ && sql_type_ == SQLSelect && open_) {
+    ISC_STATUS result = Call(
+        ClientApi().isc_dsql_free_statement(ClientStatusVector(), &handle_, DSQL_close), false);
+    if (result > 0 && ClientStatusVector()[0] == 1 &&
+        !StatusVectorHas({kBadStatementHandle, kCursorCloseError}))
+      RaiseStatusError();
+  }
+}
+
+void TIBSQL::FreeHandle() {
+  struct TReset {
+    TIBSQL* sql;
+    ~TReset() {
+      sql->prepared_ = false;
+      sql->handle_ = 0;
+    }
+  } reset{this};
+  params_->SetCount(0);
+  row_->SetCount(0);
+  if (handle_) {
+    ISC_STATUS result =
+        Call(ClientApi().isc_dsql_free_statement(ClientStatusVector(), &handle_, DSQL_drop), false);
+    if (result > 0 && ClientStatusVector()[0] == 1 && !StatusVectorHas({kBadStatementHandle}))
+      RaiseStatusError();
+  }
+}
+
+TIBXSQLDA& TIBSQL::Params() {
+  if (!prepared_) Prepare();
+  return *params_;
+}
+
+TIBXSQLVAR& TIBSQL::ParamByName(const std::string& name) {
+  TIBXSQLVAR* var = Params().ByName(name);
+  if (!var) RaiseClientError(ceXsqldaNameMissing, {name});
+  return *var;
+}
+
+TIBXSQLVAR& TIBSQL::Fields(int index) {
+  if (index < 0 || index >= row_->Count())
+    RaiseClientError(ceFieldNotFound, {std::to_string(index)});
+  return row_->Vars(index);
+}
+
+TIBXSQLVAR& TIBSQL::FieldByName(const std::string& name) {
+  TIBXSQLVAR* var = row_->ByName(name);
+  if (!var) RaiseClientError(ceFieldNotFound, {name});
+  return *var;
+}
+
+int TIBSQL::FieldIndex(const std::string& name) const {
+  return row_->IndexOfName(name);
+}
+
+int TIBSQL::RowsAffected() {
+  if (!prepared_) return -1;
+  std::string reply = SqlInfoReply(kInfoRecords, 1049);
+  if (reply[0] != kInfoRecords) return -1;
+  int offset;
+  switch (sql_type_) {
+    case SQLUpdate:
+      offset = 6;
+      break;
+    case SQLDelete:
+      offset = 13;
+      break;
+    case SQLInsert:
+      offset = 27;
+      break;
+    default:
+      return -1;
+  }
+  return ClientApi().isc_vax_integer(reply.data() + offset, 4);
+}
+
+std::string TIBSQL::Plan() {
+  if (!prepared_ || (sql_type_ != SQLSelect && sql_type_ != SQLUpdate && sql_type_ != SQLDelete &&
+                     sql_type_ != SQLSelectForUpdate))
+    return "";
+  std::string reply = SqlInfoReply(kInfoPlan, 16385);
+  if (reply[0] != kInfoPlan) RaiseClientError(cePlanUnavailable);
+  int length = ClientApi().isc_vax_integer(reply.data() + 1, 2);
+  // Never past the reply, whatever the length word says.
+  size_t n = length < 0 ? 0 : std::min<size_t>(static_cast<size_t>(length), reply.size() - 3);
+  return TrimControl(reply.substr(3, n));
+}
+
+std::string TIBSQL::UniqueRelationName() const {
+  if (prepared_ && sql_type_ == SQLSelect) return row_->UniqueRelationName();
+  return "";
+}

@@ -1,0 +1,823 @@
+#include "data/statement/xsqlda.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <limits>
+
+#include "data/client_api/client_api.h"
+#include "data/database/identifiers.h"
+#include "data/errors/errors.h"
+#include "data/statement/sql.h"
+
+namespace {
+
+constexpr int kMaxNameLength = 31;
+// A text value's length must fit the slot's 16-bit length.
+constexpr size_t kMaxTextLength = 32767;
+constexpr size_t kBlobSegmentSize = 32000;
+
+[[noreturn]] void RaiseConversionError() {
+  RaiseClientError(ceInvalidConversion);
+}
+
+bool IsKnownType(int type) {
+  switch (type) {
+    case SQL_TEXT:
+    case SQL_VARYING:
+    case SQL_SHORT:
+    case SQL_LONG:
+    case SQL_INT64:
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+    case SQL_TIMESTAMP:
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_BLOB:
+    case SQL_ARRAY:
+    case SQL_QUAD:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsIntegerType(int type) {
+  return type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64;
+}
+bool IsFloatType(int type) {
+  return type == SQL_FLOAT || type == SQL_DOUBLE || type == SQL_D_FLOAT;
+}
+
+std::string SlotText(const char* text, short length) {
+  size_t n = length < 0 ? 0 : std::min<size_t>(static_cast<size_t>(length), 32);
+  return std::string(text, n);
+}
+
+// Rounds to `decimals` places by way of 15 significant digits, as the text forms do.
+double RoundDecimals(double value, int decimals) {
+  if (!std::isfinite(value)) return value;
+  char buffer[400];
+  auto general =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  double rounded = value;
+  std::from_chars(buffer, general.ptr, rounded);
+  auto fixed =
+      std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, decimals);
+  if (fixed.ec != std::errc()) return rounded;
+  double result = rounded;
+  std::from_chars(buffer, fixed.ptr, result);
+  return result;
+}
+
+int32_t TruncToInt32(double value) {
+  double truncated = std::trunc(value);
+  if (!(truncated >= -2147483648.0 && truncated <= 2147483647.0)) RaiseConversionError();
+  return static_cast<int32_t>(truncated);
+}
+
+int64_t TruncToInt64(double value) {
+  double truncated = std::trunc(value);
+  if (!(truncated >= -9223372036854775808.0 && truncated < 9223372036854775808.0))
+    RaiseConversionError();
+  return static_cast<int64_t>(truncated);
+}
+
+int64_t CheckedMultiply(int64_t value, int64_t factor) {
+  int64_t result = 0;
+  if (__builtin_mul_overflow(value, factor, &result)) RaiseConversionError();
+  return result;
+}
+
+// 10 to the power n, or 0 when it does not fit 64 bits.
+int64_t PowerOfTen(int n) {
+  int64_t result = 1;
+  for (int i = 0; i < n; ++i) {
+    if (result > std::numeric_limits<int64_t>::max() / 10) return 0;
+    result *= 10;
+  }
+  return result;
+}
+
+std::tm TmFromDateTime(TDateTime value) {
+  int year, month, day, hour, minute, second, msec;
+  DecodeDate(value, year, month, day);
+  DecodeTime(value, hour, minute, second, msec);
+  std::tm t{};
+  t.tm_year = year - 1900;
+  t.tm_mon = month - 1;
+  t.tm_mday = day;
+  t.tm_hour = hour;
+  t.tm_min = minute;
+  t.tm_sec = second;
+  return t;
+}
+
+TDateTime DateFromTm(const std::tm& t) {
+  TDateTime date = 0;
+  if (!TryEncodeDate(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, date)) RaiseConversionError();
+  return date;
+}
+
+TDateTime TimeFromTm(const std::tm& t) {
+  return EncodeTime(t.tm_hour, t.tm_min, t.tm_sec, 0);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TIBXSQLVAR
+
+TIBXSQLVAR::TIBXSQLVAR(TIBXSQLDA* parent, int index) : parent_(parent), index_(index) {}
+
+std::string TIBXSQLVAR::SqlName() const {
+  return SlotText(slot_->sqlname, slot_->sqlname_length);
+}
+std::string TIBXSQLVAR::RelName() const {
+  return SlotText(slot_->relname, slot_->relname_length);
+}
+std::string TIBXSQLVAR::OwnName() const {
+  return SlotText(slot_->ownname, slot_->ownname_length);
+}
+std::string TIBXSQLVAR::AliasName() const {
+  return SlotText(slot_->aliasname, slot_->aliasname_length);
+}
+
+int TIBXSQLVAR::Dialect() const {
+  return parent_->Dialect();
+}
+
+std::vector<TIBXSQLVAR*> TIBXSQLVAR::Namesakes() const {
+  std::vector<TIBXSQLVAR*> result;
+  if (name_.empty()) {
+    result.push_back(const_cast<TIBXSQLVAR*>(this));
+    return result;
+  }
+  for (int i = 0; i < parent_->count_; ++i) {
+    TIBXSQLVAR* var = parent_->vars_[i].get();
+    if (var->name_ == name_) result.push_back(var);
+  }
+  return result;
+}
+
+void TIBXSQLVAR::ResizeBuffer(size_t size) {
+  data_.resize(size < 1 ? 1 : size);
+  slot_->sqldata = data_.data();
+}
+
+bool TIBXSQLVAR::IsNull() const {
+  return IsNullable() && slot_->sqlind != nullptr && *slot_->sqlind == -1;
+}
+
+void TIBXSQLVAR::SetIsNullable(bool value) {
+  for (TIBXSQLVAR* var : Namesakes()) {
+    if (var->IsNullable() == value) continue;
+    if (value) {
+      var->slot_->sqltype |= 1;
+      var->null_indicator_ = 0;
+      var->slot_->sqlind = &var->null_indicator_;
+    } else {
+      var->slot_->sqltype &= ~1;
+      var->slot_->sqlind = nullptr;
+    }
+  }
+}
+
+void TIBXSQLVAR::SetIsNull(bool value) {
+  if (value) {
+    if (!IsNullable()) SetIsNullable(true);
+    for (TIBXSQLVAR* var : Namesakes()) {
+      if (var->slot_->sqlind) *var->slot_->sqlind = -1;
+      var->modified_ = true;
+    }
+  } else if (IsNullable()) {
+    for (TIBXSQLVAR* var : Namesakes()) {
+      if (var->slot_->sqlind) *var->slot_->sqlind = 0;
+      var->modified_ = true;
+    }
+  }
+}
+
+std::vector<TIBXSQLVAR*> TIBXSQLVAR::BeginWrite(int type, int scale, int length) {
+  if (IsNullable()) SetIsNull(false);
+  std::vector<TIBXSQLVAR*> vars = Namesakes();
+  for (TIBXSQLVAR* var : vars) {
+    var->slot_->sqltype = static_cast<ISC_SHORT>(type | (var->slot_->sqltype & 1));
+    var->slot_->sqlscale = static_cast<ISC_SHORT>(scale);
+    var->slot_->sqllen = static_cast<ISC_SHORT>(length);
+    var->ResizeBuffer(static_cast<size_t>(length));
+    var->modified_ = true;
+  }
+  return vars;
+}
+
+// --- reads -----------------------------------------------------------------------------
+
+namespace {
+
+int64_t RawInteger(int type, const char* data) {
+  switch (type) {
+    case SQL_SHORT: {
+      int16_t v;
+      std::memcpy(&v, data, sizeof v);
+      return v;
+    }
+    case SQL_LONG: {
+      int32_t v;
+      std::memcpy(&v, data, sizeof v);
+      return v;
+    }
+    default: {
+      int64_t v;
+      std::memcpy(&v, data, sizeof v);
+      return v;
+    }
+  }
+}
+
+double RawFloat(int type, const char* data) {
+  if (type == SQL_FLOAT) {
+    float v;
+    std::memcpy(&v, data, sizeof v);
+    return v;
+  }
+  double v;
+  std::memcpy(&v, data, sizeof v);
+  return v;
+}
+
+// The exact decimal text of value * 10^scale (scale below 0), with the locale's separator.
+std::string ScaledText(int64_t value, int scale) {
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  std::string digits = std::to_string(magnitude);
+  size_t decimals = static_cast<size_t>(-scale);
+  if (digits.size() <= decimals) digits.insert(0, decimals + 1 - digits.size(), '0');
+  std::string text = value < 0 ? "-" : "";
+  text += digits.substr(0, digits.size() - decimals);
+  text += FormatSettings().DecimalSeparator;
+  text += digits.substr(digits.size() - decimals);
+  return text;
+}
+
+}  // namespace
+
+double TIBXSQLVAR::ScaledDouble(double value) const {
+  return SqlScale() != 0 ? RoundDecimals(value, std::abs(SqlScale())) : value;
+}
+
+std::string TIBXSQLVAR::AsString() const {
+  if (IsNull()) return "";
+  const int type = SqlType();
+  switch (type) {
+    case SQL_TEXT:
+      return std::string(Data(), std::min<size_t>(static_cast<size_t>(Size()), data_.size()));
+    case SQL_VARYING: {
+      int16_t length;
+      std::memcpy(&length, Data(), sizeof length);
+      // Never past the buffer, whatever the length word says.
+      size_t n = length < 0 ? 0 : static_cast<size_t>(length);
+      n = std::min(n, data_.size() >= 2 ? data_.size() - 2 : 0);
+      return std::string(Data() + 2, n);
+    }
+    case SQL_SHORT:
+    case SQL_LONG:
+    case SQL_INT64:
+      if (SqlScale() == 0) return std::to_string(RawInteger(type, Data()));
+      if (SqlScale() < -4) return FloatToStr(AsDouble());
+      return CurrToStr(AsCurrency());
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+      return FloatToStr(AsDouble());
+    case SQL_TIMESTAMP:
+      return DateTimeToStr(AsDateTime());
+    case SQL_TYPE_TIME:
+      return TimeToStr(AsDateTime());
+    case SQL_TYPE_DATE:
+      if (Dialect() >= 3) return DateToStr(AsDateTime());
+      if (Dialect() == 1) return DateTimeToStr(AsDateTime());
+      return "";
+    case SQL_BLOB:
+      return ReadBlob();
+    case SQL_ARRAY:
+      return "(Array)";
+    default:
+      RaiseConversionError();
+  }
+}
+
+std::string TIBXSQLVAR::AsTrimString() const {
+  std::string text = AsString();
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
+  return text;
+}
+
+int32_t TIBXSQLVAR::AsLong() const {
+  if (IsNull()) return 0;
+  const int type = SqlType();
+  if (type == SQL_TEXT || type == SQL_VARYING) {
+    int32_t value = 0;
+    if (!TryStrToInt(AsString(), value)) RaiseConversionError();
+    return value;
+  }
+  if (IsIntegerType(type))
+    return TruncToInt32(static_cast<double>(RawInteger(type, Data())) * std::pow(10.0, SqlScale()));
+  if (IsFloatType(type)) return TruncToInt32(RawFloat(type, Data()));
+  RaiseConversionError();
+}
+
+int64_t TIBXSQLVAR::AsInt64() const {
+  if (IsNull()) return 0;
+  const int type = SqlType();
+  if (type == SQL_TEXT || type == SQL_VARYING) {
+    int64_t value = 0;
+    if (!TryStrToInt64(AsString(), value)) RaiseConversionError();
+    return value;
+  }
+  if (IsIntegerType(type)) {
+    int64_t value = RawInteger(type, Data());
+    if (SqlScale() > 0) {
+      int64_t factor = PowerOfTen(SqlScale());
+      if (factor == 0) RaiseConversionError();
+      return CheckedMultiply(value, factor);
+    }
+    if (SqlScale() < 0) {
+      int64_t divisor = PowerOfTen(-SqlScale());
+      return divisor == 0 ? 0 : value / divisor;
+    }
+    return value;
+  }
+  if (IsFloatType(type)) return TruncToInt64(RawFloat(type, Data()));
+  RaiseConversionError();
+}
+
+double TIBXSQLVAR::AsDouble() const {
+  if (IsNull()) return 0;
+  const int type = SqlType();
+  if (type == SQL_TEXT || type == SQL_VARYING) {
+    double value = 0;
+    if (!TryStrToFloat(AsString(), value)) RaiseConversionError();
+    return ScaledDouble(value);
+  }
+  if (IsIntegerType(type)) {
+    double value = static_cast<double>(RawInteger(type, Data()));
+    if (SqlScale() > 0) value *= std::pow(10.0, SqlScale());
+    if (SqlScale() < 0) value /= std::pow(10.0, -SqlScale());
+    return ScaledDouble(value);
+  }
+  if (IsFloatType(type)) return ScaledDouble(RawFloat(type, Data()));
+  RaiseConversionError();
+}
+
+Currency TIBXSQLVAR::AsCurrency() const {
+  if (IsNull()) return Currency{};
+  if (Dialect() < 3) {
+    double value = AsDouble();
+    if (!(std::fabs(value) < 9.2e14)) RaiseConversionError();
+    return Currency::FromDouble(value);
+  }
+  const int type = SqlType();
+  if (type == SQL_TEXT || type == SQL_VARYING) {
+    Currency value;
+    if (!TryStrToCurr(AsString(), value)) RaiseConversionError();
+    return value;
+  }
+  if (IsIntegerType(type)) {
+    int64_t value = RawInteger(type, Data());
+    if (SqlScale() < 0) {
+      Currency result;
+      if (!TryStrToCurr(ScaledText(value, SqlScale()), result)) RaiseConversionError();
+      return result;
+    }
+    int64_t factor = PowerOfTen(SqlScale() + 4);
+    if (factor == 0) RaiseConversionError();
+    return Currency{CheckedMultiply(value, factor)};
+  }
+  if (IsFloatType(type)) {
+    // Kept to the ten-thousandth; cutting to a whole number would lose the fraction.
+    double value = RawFloat(type, Data());
+    if (!(std::fabs(value) < 9.2e14)) RaiseConversionError();
+    return Currency::FromDouble(value);
+  }
+  RaiseConversionError();
+}
+
+TDateTime TIBXSQLVAR::AsDateTime() const {
+  if (IsNull()) return 0;
+  const int type = SqlType();
+  std::tm t{};
+  switch (type) {
+    case SQL_TEXT:
+    case SQL_VARYING: {
+      TDateTime value = 0;
+      if (!TryStrToDateTime(AsString(), value)) RaiseConversionError();
+      return value;
+    }
+    case SQL_TIMESTAMP: {
+      ISC_QUAD quad;
+      std::memcpy(&quad, Data(), sizeof quad);
+      ClientApi().isc_decode_date(&quad, &t);
+      return CombineDateTime(DateFromTm(t), TimeFromTm(t));
+    }
+    case SQL_TYPE_DATE: {
+      ISC_DATE date;
+      std::memcpy(&date, Data(), sizeof date);
+      ClientApi().isc_decode_sql_date(&date, &t);
+      return DateFromTm(t);
+    }
+    case SQL_TYPE_TIME: {
+      ISC_TIME time;
+      std::memcpy(&time, Data(), sizeof time);
+      ClientApi().isc_decode_sql_time(&time, &t);
+      return TimeFromTm(t);
+    }
+    default:
+      RaiseConversionError();
+  }
+}
+
+ISC_QUAD TIBXSQLVAR::AsQuad() const {
+  ISC_QUAD quad{};
+  if (IsNull()) return quad;
+  const int type = SqlType();
+  if (type != SQL_BLOB && type != SQL_ARRAY && type != SQL_QUAD) RaiseConversionError();
+  std::memcpy(&quad, Data(), std::min(sizeof quad, data_.size()));
+  return quad;
+}
+
+TVariant TIBXSQLVAR::AsVariant() const {
+  if (IsNull()) return TVariant::Null();
+  const int type = SqlType();
+  switch (type) {
+    case SQL_TEXT:
+    case SQL_VARYING:
+    case SQL_BLOB:
+      return TVariant(AsString());
+    case SQL_SHORT:
+    case SQL_LONG:
+    case SQL_INT64:
+      if (SqlScale() == 0) {
+        int64_t value = RawInteger(type, Data());
+        if (type == SQL_SHORT) return TVariant(static_cast<int16_t>(value));
+        if (type == SQL_LONG) return TVariant(static_cast<int32_t>(value));
+        return TVariant(value);
+      }
+      if (SqlScale() >= -4 && Dialect() >= 3) return TVariant(AsCurrency());
+      return TVariant(AsDouble());
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+      return TVariant(AsDouble());
+    case SQL_TIMESTAMP:
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+      return TVariant::FromDate(AsDateTime());
+    case SQL_ARRAY:
+      return TVariant::OfType(varArray);
+    default:
+      RaiseConversionError();
+  }
+}
+
+// --- blobs -----------------------------------------------------------------------------
+
+std::string TIBXSQLVAR::ReadBlob() const {
+  TIBSQL* sql = parent_->Statement();
+  ISC_QUAD id = AsQuad();
+  isc_blob_handle blob = 0;
+  sql->Call(ClientApi().isc_open_blob2(ClientStatusVector(), sql->DBHandle(), sql->TRHandle(),
+                                       &blob, &id, 0, nullptr),
+            true);
+  std::string result;
+  char buffer[kBlobSegmentSize];
+  try {
+    for (;;) {
+      unsigned short got = 0;
+      ISC_STATUS status =
+          ClientApi().isc_get_segment(ClientStatusVector(), &blob, &got, sizeof buffer, buffer);
+      if (status != 0 && status != isc_segment) {
+        if (status == isc_segstr_eof) break;
+        sql->Call(status, true);
+      }
+      result.append(buffer, got);
+    }
+  } catch (...) {
+    ClientApi().isc_close_blob(ClientStatusVector(), &blob);
+    throw;
+  }
+  sql->Call(ClientApi().isc_close_blob(ClientStatusVector(), &blob), true);
+  return result;
+}
+
+ISC_QUAD TIBXSQLVAR::WriteBlob(const std::string& value) {
+  TIBSQL* sql = parent_->Statement();
+  ISC_QUAD id{};
+  isc_blob_handle blob = 0;
+  sql->Call(ClientApi().isc_create_blob2(ClientStatusVector(), sql->DBHandle(), sql->TRHandle(),
+                                         &blob, &id, 0, nullptr),
+            true);
+  try {
+    for (size_t offset = 0; offset < value.size(); offset += kBlobSegmentSize) {
+      size_t n = std::min(kBlobSegmentSize, value.size() - offset);
+      sql->Call(ClientApi().isc_put_segment(ClientStatusVector(), &blob,
+                                            static_cast<unsigned short>(n), value.data() + offset),
+                true);
+    }
+  } catch (...) {
+    ClientApi().isc_close_blob(ClientStatusVector(), &blob);
+    throw;
+  }
+  sql->Call(ClientApi().isc_close_blob(ClientStatusVector(), &blob), true);
+  return id;
+}
+
+// --- writes ----------------------------------------------------------------------------
+
+void TIBXSQLVAR::SetAsShort(int16_t value) {
+  for (TIBXSQLVAR* var : BeginWrite(SQL_SHORT, 0, sizeof value))
+    std::memcpy(var->data_.data(), &value, sizeof value);
+}
+
+void TIBXSQLVAR::SetAsLong(int32_t value) {
+  for (TIBXSQLVAR* var : BeginWrite(SQL_LONG, 0, sizeof value))
+    std::memcpy(var->data_.data(), &value, sizeof value);
+}
+
+void TIBXSQLVAR::SetAsInt64(int64_t value) {
+  for (TIBXSQLVAR* var : BeginWrite(SQL_INT64, 0, sizeof value))
+    std::memcpy(var->data_.data(), &value, sizeof value);
+}
+
+void TIBXSQLVAR::SetAsDouble(double value) {
+  for (TIBXSQLVAR* var : BeginWrite(SQL_DOUBLE, 0, sizeof value))
+    std::memcpy(var->data_.data(), &value, sizeof value);
+}
+
+void TIBXSQLVAR::SetAsCurrency(Currency value) {
+  if (Dialect() < 3) {
+    SetAsDouble(value.ToDouble());
+    return;
+  }
+  for (TIBXSQLVAR* var : BeginWrite(SQL_INT64, -4, sizeof value.value))
+    std::memcpy(var->data_.data(), &value.value, sizeof value.value);
+}
+
+void TIBXSQLVAR::SetAsDateTime(TDateTime value) {
+  std::tm t = TmFromDateTime(value);
+  ISC_QUAD quad;
+  ClientApi().isc_encode_date(&t, &quad);
+  for (TIBXSQLVAR* var : BeginWrite(SQL_TIMESTAMP, SqlScale(), sizeof quad))
+    std::memcpy(var->data_.data(), &quad, sizeof quad);
+}
+
+void TIBXSQLVAR::SetAsDate(TDateTime value) {
+  if (Dialect() < 3) {
+    SetAsDateTime(value);
+    return;
+  }
+  std::tm t = TmFromDateTime(value);
+  ISC_DATE date;
+  ClientApi().isc_encode_sql_date(&t, &date);
+  for (TIBXSQLVAR* var : BeginWrite(SQL_TYPE_DATE, SqlScale(), sizeof date))
+    std::memcpy(var->data_.data(), &date, sizeof date);
+}
+
+void TIBXSQLVAR::SetAsTime(TDateTime value) {
+  if (Dialect() < 3) {
+    SetAsDateTime(value);
+    return;
+  }
+  std::tm t = TmFromDateTime(value);
+  ISC_TIME time;
+  ClientApi().isc_encode_sql_time(&t, &time);
+  for (TIBXSQLVAR* var : BeginWrite(SQL_TYPE_TIME, SqlScale(), sizeof time))
+    std::memcpy(var->data_.data(), &time, sizeof time);
+}
+
+void TIBXSQLVAR::SetAsQuad(const ISC_QUAD& value) {
+  std::vector<TIBXSQLVAR*> vars = Namesakes();
+  for (TIBXSQLVAR* var : vars)
+    if (var->SqlType() != SQL_BLOB && var->SqlType() != SQL_ARRAY) RaiseConversionError();
+  if (IsNullable()) SetIsNull(false);
+  for (TIBXSQLVAR* var : vars) {
+    var->slot_->sqllen = sizeof value;
+    var->ResizeBuffer(sizeof value);
+    std::memcpy(var->data_.data(), &value, sizeof value);
+    var->modified_ = true;
+  }
+}
+
+void TIBXSQLVAR::SetAsPointer(const void* data) {
+  // Without bytes to copy there is no value: null, never a read through nothing.
+  if (data == nullptr) {
+    SetIsNull(true);
+    return;
+  }
+  const int length = Size();
+  for (TIBXSQLVAR* var : BeginWrite(SQL_TEXT, SqlScale(), length))
+    std::memcpy(var->data_.data(), data, static_cast<size_t>(length));
+}
+
+void TIBXSQLVAR::SetTextValue(const std::string& value, bool check_max_len) {
+  std::vector<TIBXSQLVAR*> vars = Namesakes();
+  // Every check first, so that a refused text leaves all namesakes as they were.
+  for (TIBXSQLVAR* var : vars) {
+    const std::string column = var->SqlName();
+    if (column == "DB_KEY" || column == "RDB$DB_KEY") {
+      // A key has a fixed size: a longer text would not fit its buffer.
+      if (value.size() > var->data_.size())
+        RaiseClientError(ceStringTooLong, {value.size(), var->data_.size()});
+    } else if (check_max_len && var->max_len_ > 0 &&
+               value.size() > static_cast<size_t>(var->max_len_)) {
+      RaiseClientError(ceStringTooLong, {value.size(), var->max_len_});
+    } else if (value.size() > kMaxTextLength) {
+      RaiseClientError(ceStringTooLong, {value.size(), kMaxTextLength});
+    }
+  }
+  if (IsNullable()) SetIsNull(false);
+  for (TIBXSQLVAR* var : vars) {
+    const std::string column = var->SqlName();
+    if (column == "DB_KEY" || column == "RDB$DB_KEY") {
+      std::memcpy(var->data_.data(), value.data(), value.size());
+      std::memset(var->data_.data() + value.size(), 0, var->data_.size() - value.size());
+    } else {
+      var->slot_->sqltype = static_cast<ISC_SHORT>(SQL_TEXT | (var->slot_->sqltype & 1));
+      var->slot_->sqllen = static_cast<ISC_SHORT>(value.size());
+      var->ResizeBuffer(value.size() + 1);
+      std::memcpy(var->data_.data(), value.data(), value.size());
+      var->data_[value.size()] = '\0';
+    }
+    var->modified_ = true;
+  }
+}
+
+void TIBXSQLVAR::SetAsString(const std::string& value) {
+  const int type = SqlType();
+  if (type == SQL_TEXT || type == SQL_VARYING) {
+    SetTextValue(value, true);
+  } else if (type == SQL_BLOB) {
+    SetAsQuad(WriteBlob(value));
+  } else if (value.empty()) {
+    SetIsNull(true);
+  } else if (type == SQL_TIMESTAMP || type == SQL_TYPE_DATE || type == SQL_TYPE_TIME) {
+    TDateTime date_time = 0;
+    if (!TryStrToDateTime(value, date_time)) RaiseConversionError();
+    SetAsDateTime(date_time);
+  } else {
+    SetTextValue(value, false);
+  }
+}
+
+void TIBXSQLVAR::SetAsVariant(const TVariant& value) {
+  const unsigned type = value.VarType();
+  if (type & varArray) RaiseClientError(ceUnsupportedFeature);
+  if (type & varByRef) RaiseClientError(ceNotPermitted);
+  switch (type) {
+    case varEmpty:
+    case varNull:
+      SetIsNull(true);
+      break;
+    case varSmallint:
+    case varInteger:
+    case varByte:
+    case varBoolean:
+      SetAsLong(static_cast<int32_t>(value.Integer()));
+      break;
+    case varInt64:
+      SetAsInt64(value.Integer());
+      break;
+    case varSingle:
+    case varDouble:
+      SetAsDouble(value.Real());
+      break;
+    case varCurrency:
+      SetAsCurrency(Currency{value.Integer()});
+      break;
+    case varDate:
+      SetAsDateTime(value.Real());
+      break;
+    case varString:
+    case varOleStr:
+      SetAsString(value.Text());
+      break;
+    default:
+      RaiseClientError(ceNotPermitted);
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// TIBXSQLDA
+
+TIBXSQLDA::TIBXSQLDA(TIBSQL* statement) : statement_(statement) {}
+
+TIBXSQLDA::~TIBXSQLDA() {
+  std::free(block_);
+}
+
+int TIBXSQLDA::Dialect() const {
+  return statement_ ? statement_->SQLDialect() : 3;
+}
+
+std::string TIBXSQLDA::Normalize(const std::string& name) const {
+  return NormalizeSqlIdentifier(Dialect(), name);
+}
+
+void TIBXSQLDA::SetCount(int count) {
+  names_.Clear();
+  if (count < 0) count = 0;
+  count_ = count;
+  if (count == 0) {
+    unique_relation_name_.clear();
+    return;
+  }
+  if (count > size_) {
+    const size_t old_bytes = size_ > 0 ? XSQLDA_LENGTH(size_) : 0;
+    const size_t new_bytes = XSQLDA_LENGTH(count);
+    void* grown = std::realloc(block_, new_bytes);
+    if (!grown) throw std::bad_alloc();
+    block_ = static_cast<XSQLDA*>(grown);
+    std::memset(reinterpret_cast<char*>(block_) + old_bytes, 0, new_bytes - old_bytes);
+    block_->version = SQLDA_VERSION1;
+    for (int i = size_; i < count; ++i) vars_.push_back(std::make_unique<TIBXSQLVAR>(this, i));
+    size_ = count;
+    for (int i = 0; i < size_; ++i) vars_[i]->slot_ = &block_->sqlvar[i];
+  }
+  block_->sqln = static_cast<ISC_SHORT>(count);
+  block_->sqld = static_cast<ISC_SHORT>(count);
+}
+
+TIBXSQLVAR& TIBXSQLDA::Vars(int index) const {
+  if (index < 0 || index >= count_) RaiseClientError(ceXsqldaIndexOutOfRange);
+  return *vars_[index];
+}
+
+int TIBXSQLDA::IndexOfName(const std::string& name) const {
+  const std::string wanted = Normalize(name);
+  const int n = std::min(count_, names_.Count());
+  for (int i = 0; i < n; ++i)
+    if (names_.Strings(i) == wanted) return i;
+  return -1;
+}
+
+TIBXSQLVAR* TIBXSQLDA::ByName(const std::string& name) const {
+  int index = IndexOfName(name);
+  return index < 0 ? nullptr : vars_[index].get();
+}
+
+void TIBXSQLDA::AddName(const std::string& name, int index) {
+  const std::string normalized = Normalize(name);
+  names_.Add(normalized);
+  if (index >= 0 && index < size_) vars_[index]->name_ = normalized;
+}
+
+void TIBXSQLDA::Initialize() {
+  unique_relation_name_.clear();
+  bool relations_differ = false;
+  const bool had_names = names_.Count() > 0;
+  for (int i = 0; i < count_; ++i) {
+    TIBXSQLVAR& var = *vars_[i];
+    XSQLVAR* slot = var.slot_;
+
+    const std::string relation = var.RelName();
+    if (!relation.empty() && !relations_differ) {
+      if (unique_relation_name_.empty()) {
+        unique_relation_name_ = relation;
+      } else if (unique_relation_name_ != relation) {
+        unique_relation_name_.clear();
+        relations_differ = true;
+      }
+    }
+
+    if (!had_names) {
+      std::string base = var.AliasName();
+      std::string name = base;
+      int next = 1;
+      if (base.empty()) {
+        base = "F_";
+        name = "F_1";
+        next = 2;
+      }
+      while (IndexOfName(name) >= 0) {
+        const std::string suffix = std::to_string(next++);
+        name = base.substr(0, kMaxNameLength - suffix.size()) + suffix;
+      }
+      std::memset(slot->aliasname, 0, sizeof slot->aliasname);
+      std::memcpy(slot->aliasname, name.data(), name.size());
+      slot->aliasname_length = static_cast<ISC_SHORT>(name.size());
+      AddName(name, i);
+    }
+
+    const int type = var.SqlType();
+    var.max_len_ = (type == SQL_TEXT || type == SQL_VARYING) ? slot->sqllen : 0;
+    if (!IsKnownType(type)) RaiseClientError(ceUnknownSqlDataType, {type});
+    const size_t length = slot->sqllen < 0 ? 0 : static_cast<size_t>(slot->sqllen);
+    var.data_.assign(type == SQL_VARYING ? length + 2 : std::max<size_t>(length, 1), 0);
+    slot->sqldata = var.data_.data();
+    var.null_indicator_ = 0;
+    slot->sqlind = var.IsNullable() ? &var.null_indicator_ : nullptr;
+    var.modified_ = false;
+  }
+}

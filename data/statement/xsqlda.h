@@ -1,0 +1,150 @@
+// A statement's input and output descriptors: the client's XSQLDA block and one typed
+// variable per slot.
+#pragma once
+
+#include <ibase.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/core/format_settings.h"
+#include "data/core/string_list.h"
+#include "data/core/variant.h"
+
+class TIBSQL;
+class TIBXSQLDA;
+
+// One parameter or column. Setters change every variable of the descriptor that bears
+// the same name, so each use of a repeated parameter name receives the value.
+class TIBXSQLVAR {
+ public:
+  TIBXSQLVAR(TIBXSQLDA* parent, int index);
+  TIBXSQLVAR(const TIBXSQLVAR&) = delete;
+  TIBXSQLVAR& operator=(const TIBXSQLVAR&) = delete;
+
+  int Index() const { return index_; }
+  const std::string& Name() const { return name_; }
+  bool Modified() const { return modified_; }
+  void SetModified(bool value) { modified_ = value; }
+  // The declared length for text and varying, else 0.
+  int MaxLen() const { return max_len_; }
+
+  // The client's slot: type code with the nullable bit, scale, subtype, length, buffers.
+  XSQLVAR* SqlVar() const { return slot_; }
+  int SqlType() const { return slot_->sqltype & ~1; }
+  int SqlScale() const { return slot_->sqlscale; }
+  int SqlSubtype() const { return slot_->sqlsubtype; }
+  int Size() const { return slot_->sqllen; }
+  std::string SqlName() const;
+  std::string RelName() const;
+  std::string OwnName() const;
+  std::string AliasName() const;
+
+  bool IsNullable() const { return (slot_->sqltype & 1) != 0; }
+  void SetIsNullable(bool value);
+  bool IsNull() const;
+  void SetIsNull(bool value);
+  void Clear() { SetIsNull(true); }
+
+  // Reads; a null value reads as the empty or zero value of the asked type.
+  std::string AsString() const;
+  // AsString without trailing blanks and control characters.
+  std::string AsTrimString() const;
+  int16_t AsShort() const { return static_cast<int16_t>(AsLong()); }
+  int32_t AsLong() const;
+  int64_t AsInt64() const;
+  double AsDouble() const;
+  float AsFloat() const { return static_cast<float>(AsDouble()); }
+  Currency AsCurrency() const;
+  TDateTime AsDateTime() const;
+  ISC_QUAD AsQuad() const;
+  TVariant AsVariant() const;
+
+  // Writes; each sets the type of the variable to the value's own and lets the server
+  // convert.
+  void SetAsShort(int16_t value);
+  void SetAsLong(int32_t value);
+  void SetAsInt64(int64_t value);
+  void SetAsDouble(double value);
+  void SetAsFloat(float value) { SetAsDouble(value); }
+  void SetAsCurrency(Currency value);
+  void SetAsDateTime(TDateTime value);
+  void SetAsDate(TDateTime value);
+  void SetAsTime(TDateTime value);
+  void SetAsQuad(const ISC_QUAD& value);
+  // Copies Size() bytes from `data` as text; a null pointer sets null when nullable.
+  void SetAsPointer(const void* data);
+  void SetAsString(const std::string& value);
+  void SetAsVariant(const TVariant& value);
+
+ private:
+  friend class TIBXSQLDA;
+
+  int Dialect() const;
+  const char* Data() const { return slot_->sqldata; }
+  // The same-named variables of the descriptor, this one included.
+  std::vector<TIBXSQLVAR*> Namesakes() const;
+  // Prepares every namesake for a new value: not null, type `type`, scale and length,
+  // buffer resized; the caller then stores into each Data().
+  std::vector<TIBXSQLVAR*> BeginWrite(int type, int scale, int length);
+  void ResizeBuffer(size_t size);
+  void SetTextValue(const std::string& value, bool check_max_len);
+  std::string ReadBlob() const;
+  ISC_QUAD WriteBlob(const std::string& value);
+  double ScaledDouble(double value) const;
+
+  TIBXSQLDA* parent_;
+  int index_;
+  XSQLVAR* slot_ = nullptr;
+  std::string name_;
+  bool modified_ = false;
+  int max_len_ = 0;
+  std::vector<char> data_;
+  short null_indicator_ = 0;
+};
+
+class TIBXSQLDA {
+ public:
+  explicit TIBXSQLDA(TIBSQL* statement);
+  ~TIBXSQLDA();
+  TIBXSQLDA(const TIBXSQLDA&) = delete;
+  TIBXSQLDA& operator=(const TIBXSQLDA&) = delete;
+
+  TIBSQL* Statement() const { return statement_; }
+  int Count() const { return count_; }
+  // Empties the names; grows the block and the variables when needed, never shrinks;
+  // room and used counts become `count`. Count 0 also empties the unique relation name.
+  void SetCount(int count);
+  // The client block; null until a count above 0 was set.
+  XSQLDA* AsXSQLDA() const { return block_; }
+  // Client error 26 outside 0 to Count() - 1.
+  TIBXSQLVAR& Vars(int index) const;
+  TIBXSQLVAR& operator[](int index) const { return Vars(index); }
+  // The variable whose normalised name equals the normalised `name`, or null.
+  TIBXSQLVAR* ByName(const std::string& name) const;
+  int IndexOfName(const std::string& name) const;
+  // Names variable `index`, recording the name in normalised form.
+  void AddName(const std::string& name, int index);
+  const TStringList& Names() const { return names_; }
+  // The one table all variables come from, or empty.
+  const std::string& UniqueRelationName() const { return unique_relation_name_; }
+  // Sets up the variables after a describe: names, maximum lengths, buffers, indicators.
+  void Initialize();
+  // The SQL dialect names and values follow (the connection's).
+  int Dialect() const;
+
+ private:
+  friend class TIBXSQLVAR;
+
+  std::string Normalize(const std::string& name) const;
+
+  TIBSQL* statement_;
+  int count_ = 0;
+  int size_ = 0;
+  XSQLDA* block_ = nullptr;
+  std::vector<std::unique_ptr<TIBXSQLVAR>> vars_;
+  TStringList names_;
+  std::string unique_relation_name_;
+};

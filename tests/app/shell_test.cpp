@@ -1,0 +1,300 @@
+// The program's frame: growth animation, start position, about window, title rule, the
+// event-boundary catch, the last-resort handler and the pictures.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTimer>
+#include <cstdlib>
+
+#include "app/application.h"
+#include "app/form1.h"
+#include "app/form2.h"
+#include "app/jpeg.h"
+
+namespace {
+
+class AppEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { app_ = new TApplication(argc_, argv_); }
+  void TearDown() override { delete app_; }
+
+ private:
+  int argc_ = 1;
+  char name_[5] = "test";
+  char* argv_[2] = {name_, nullptr};
+  TApplication* app_ = nullptr;
+};
+[[maybe_unused]] auto* const g_environment =
+    ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+
+void SendKey(QWidget* target, int key, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QCoreApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QCoreApplication::sendEvent(target, &release);
+}
+
+// A left click at a point of a window, delivered to the control under it.
+void Click(QWidget* window, QPoint point) {
+  QWidget* target = window->childAt(point) ? window->childAt(point) : window;
+  const QPointF local = target->mapFrom(window, point);
+  const QPointF global = window->mapToGlobal(point);
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &release);
+}
+
+class ShellTest : public ::testing::Test {
+ protected:
+  TRecordingDialogs recorder;
+  TScopedDialogs scoped{&recorder};
+};
+
+// Ticks until the timer stops; returns the number of ticks that changed the size.
+int TickUntilStopped(TForm1& form) {
+  int growing = 0;
+  for (int tick = 0; tick < 1000 && form.Timer1->isActive(); ++tick) {
+    const QSize before = form.frameGeometry().size();
+    form.Timer1Timer();
+    if (form.frameGeometry().size() != before) ++growing;
+  }
+  return growing;
+}
+
+TEST_F(ShellTest, GrowthAnimationEndsAtTheSizesOfEachPhase) {
+  TForm1 form;
+  form.show();
+  ASSERT_EQ(form.frameGeometry().size(), QSize(330, 80));
+
+  form.Timer1Timer();  // phase 0 does nothing
+  EXPECT_EQ(form.frameGeometry().size(), QSize(330, 80));
+
+  form.Phase = 1;
+  form.Timer1->start();
+  for (int tick = 1; tick <= 50; ++tick) form.Timer1Timer();
+  EXPECT_EQ(form.OuterHeight(), 230);
+  EXPECT_TRUE(form.Timer1->isActive());
+  form.Timer1Timer();
+  EXPECT_FALSE(form.Timer1->isActive());
+  EXPECT_EQ(form.frameGeometry().size(), QSize(330, 230));
+
+  form.Phase = 2;
+  form.Timer1->start();
+  int ticks = 0;
+  while (form.OuterHeight() < 452 && ticks < 1000) {
+    form.Timer1Timer();
+    ++ticks;
+  }
+  EXPECT_EQ(ticks, 74);
+  EXPECT_EQ(TickUntilStopped(form) + ticks, 107);
+  EXPECT_EQ(form.frameGeometry().size(), QSize(651, 452));
+
+  // Choosing a file again only stops the timer at its first tick.
+  form.Phase = 1;
+  form.Timer1->start();
+  EXPECT_EQ(TickUntilStopped(form), 0);
+  EXPECT_EQ(form.frameGeometry().size(), QSize(651, 452));
+}
+
+TEST_F(ShellTest, TheRunningTimerReachesTheSameSizes) {
+  TForm1 form;
+  form.show();
+  for (auto [phase, end] : {std::pair{1, QSize(330, 230)}, std::pair{2, QSize(651, 452)}}) {
+    form.Phase = static_cast<int16_t>(phase);
+    form.Timer1->start();
+    QElapsedTimer clock;
+    clock.start();
+    while (form.Timer1->isActive() && clock.elapsed() < 20000) {
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_EQ(form.frameGeometry().size(), end);
+  }
+}
+
+TEST_F(ShellTest, MainWindowOpensAtTheTopLeftCornerWithItsIcon) {
+  TForm1 form;
+  EXPECT_EQ(form.pos(), QPoint(130, 141));
+  form.show();
+  EXPECT_EQ(form.frameGeometry().topLeft(), QPoint(0, 0));
+  EXPECT_EQ(form.Image1->Picture().size(), QSize(204, 204));
+}
+
+TEST_F(ShellTest, AboutWindowIsABorderlessPictureThatCropsIt) {
+  TForm2 about;
+  EXPECT_TRUE(about.isHidden());
+  EXPECT_TRUE(about.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(about.size(), QSize(266, 210));
+  EXPECT_EQ(about.minimumSize(), about.maximumSize());  // not resizable
+  EXPECT_EQ(about.pos(), QPoint(255, 208));
+  EXPECT_EQ(about.Image1->geometry(), QRect(0, 0, 265, 209));
+  EXPECT_EQ(about.Image1->Picture().size(), QSize(275, 215));
+  EXPECT_FALSE(about.Image1->Stretch());
+}
+
+TEST_F(ShellTest, AboutWindowClosesOnAPictureClickOrATypedCharacterOnly) {
+  TForm2 about;
+  struct Case {
+    const char* what;
+    std::function<void()> act;
+    bool closes;
+  };
+  const Case cases[] = {
+      {"click on the picture",
+       [&] {
+         Click(&about, {10, 10});
+       },
+       true},
+      {"click at the picture's last pixel",
+       [&] {
+         Click(&about, {264, 208});
+       },
+       true},
+      {"click on the right column",
+       [&] {
+         Click(&about, {265, 100});
+       },
+       false},
+      {"click on the bottom row",
+       [&] {
+         Click(&about, {100, 209});
+       },
+       false},
+      {"arrow", [&] { SendKey(&about, Qt::Key_Left, {}); }, false},
+      {"F1", [&] { SendKey(&about, Qt::Key_F1, {}); }, false},
+      {"Shift", [&] { SendKey(&about, Qt::Key_Shift, {}); }, false},
+      {"Esc", [&] { SendKey(&about, Qt::Key_Escape, "\x1b"); }, true},
+      {"Enter", [&] { SendKey(&about, Qt::Key_Return, "\r"); }, true},
+      {"letter", [&] { SendKey(&about, Qt::Key_A, "a"); }, true},
+      {"Backspace", [&] { SendKey(&about, Qt::Key_Backspace, "\b"); }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    about.show();
+    ASSERT_TRUE(about.isVisible());
+    EXPECT_EQ(about.pos(), QPoint(255, 208));
+    c.act();
+    EXPECT_EQ(about.isVisible(), !c.closes);
+    about.hide();
+  }
+}
+
+TEST_F(ShellTest, SobreShowsTheAboutWindowModallyAgainAndAgain) {
+  TForm1 form;
+  TForm2 about;
+  form.AboutForm = &about;
+  form.show();
+  for (int round = 0; round < 2; ++round) {
+    bool was_modal = false;
+    QTimer::singleShot(20, [&] {
+      was_modal = QApplication::activeModalWidget() == &about;
+      SendKey(&about, Qt::Key_Space, " ");
+      if (about.isVisible()) about.reject();  // never hang
+    });
+    form.Sobre1->trigger();
+    EXPECT_TRUE(was_modal);
+    EXPECT_FALSE(about.isVisible());
+  }
+}
+
+TEST(TitleTest, FileNameUpToItsFirstDotWithTheRestLowerCased) {
+  EXPECT_EQ(TitleFromExecutable("/usr/bin/tavrel"), "tavrel");
+  EXPECT_EQ(TitleFromExecutable("/opt/TAVREL.EXE"), "Tavrel");
+  EXPECT_EQ(TitleFromExecutable("/opt/v1.2/gerENTE.bin.old"), "gerente");
+  EXPECT_EQ(TitleFromExecutable("/opt/ÉCOLE"), "École");
+  EXPECT_EQ(TitleFromExecutable("X"), "X");
+  EXPECT_EQ(TitleFromExecutable("/opt/.hidden"), "");
+}
+
+class Thrower : public QObject {
+ public:
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::User) throw EIBInterBaseError(-904, "unavailable database");
+    if (event->type() == QEvent::User + 1) throw EAbort();
+    return QObject::event(event);
+  }
+};
+
+TEST_F(ShellTest, NoExceptionCrossesTheEventLoop) {
+  Thrower thrower;
+  QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+  QCoreApplication::postEvent(&thrower, new QEvent(QEvent::Type(QEvent::User + 1)));
+  QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(recorder.errors,
+            (std::vector<std::string>{"unavailable database.", "unavailable database."}));
+}
+
+TEST(LastResortTest, TextNamesClassModuleOffsetAndMessage) {
+  const void* offset = reinterpret_cast<const void*>(0x1a2b);
+  EXPECT_EQ(LastResortText(EIBClientError(0, "library missing"), "tavrel", offset),
+            "Exception EIBClientError in module tavrel at 00001A2B.\r\nlibrary missing.\r\n");
+  EXPECT_EQ(LastResortText(EConvertError("Bad."), "tavrel", offset),
+            "Exception EConvertError in module tavrel at 00001A2B.\r\nBad.\r\n");
+  EXPECT_EQ(LastResortText(EAbort(""), "m", nullptr),
+            "Exception EAbort in module m at 00000000.\r\n\r\n");
+}
+
+QString ProgramPath() {
+  return QStringLiteral(TAVREL_BINARY_DIR "/tavrel");
+}
+
+TEST(StartUpTest, MissingClientLibraryEndsStartUpWithTheApplicationErrorAndCode1) {
+  ASSERT_TRUE(QFile::exists(ProgramPath())) << "build the tavrel target first";
+  QProcess program;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("TAVREL_CLIENT_LIBRARY", "/nonexistent/libfbclient.so");
+  environment.insert("TAVREL_BOXES_TO_STDERR", "1");
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  program.setProcessEnvironment(environment);
+  program.start(ProgramPath(), {});
+  ASSERT_TRUE(program.waitForFinished(30000));
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 1);
+  const QString output = QString::fromLocal8Bit(program.readAllStandardError());
+  EXPECT_TRUE(output.contains(
+      QRegularExpression("\\[Application Error\\] Exception EIBClientError in module tavrel at "
+                         "[0-9A-F]{8}\\.\r\nInterBase library gds32\\.dll not found in the "
+                         "path\\. Please install InterBase to use this functionality\\.\r\n")))
+      << output.toStdString();
+}
+
+QByteArray Picture(const char* name) {
+  QFile file(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../app/pictures/" + name);
+  file.open(QIODevice::ReadOnly);
+  return file.readAll();
+}
+
+TEST(JpegTest, DecodesOurPicturesAndRaisesOnBrokenOnes) {
+  EXPECT_EQ(LoadPicture("about.jpg").size(), QSize(275, 215));
+  EXPECT_EQ(LoadPicture("application.jpg").isNull(), false);
+  EXPECT_THROW(LoadPicture("missing.jpg"), EConvertError);
+
+  const QByteArray good = Picture("database.jpg");
+  ASSERT_GT(good.size(), 1000);
+  auto decode = [](const QByteArray& bytes) {
+    return DecodeJpeg(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                      static_cast<size_t>(bytes.size()));
+  };
+  EXPECT_EQ(decode(good).size(), QSize(204, 204));
+  EXPECT_THROW(decode(good.left(good.size() / 2)), EConvertError);  // truncated
+  EXPECT_THROW(decode(good.left(100)), EConvertError);              // cut in the header
+  EXPECT_THROW(decode(QByteArray()), EConvertError);
+  EXPECT_THROW(decode(QByteArray(500, 'x')), EConvertError);
+  QByteArray wrong_marker = good;
+  wrong_marker[good.size() / 2] = char(0xFF);  // a marker in the middle of the data
+  wrong_marker[good.size() / 2 + 1] = char(0xD9);
+  EXPECT_THROW(decode(wrong_marker), EConvertError);
+}
+
+}  // namespace

@@ -51,13 +51,11 @@ TEST(MarkerScan, StringsAndCommentsHideMarkers) {
 }
 
 TEST(MarkerScan, ParseErrors) {
-  EXPECT_EQ(ParseError("where A = : B\r\n"),
-            "SQL Parse Error:\r\n\r\nParameter name expected");
+  EXPECT_EQ(ParseError("where A = : B\r\n"), "SQL Parse Error:\r\n\r\nParameter name expected");
   EXPECT_EQ(ParseError("where A = ?\r\n"), "SQL Parse Error:\r\n\r\nParameter name expected");
   EXPECT_EQ(ParseError("select 'abc\r\n"), "SQL Parse Error:\r\n\r\nEOF in string detected");
   EXPECT_EQ(ParseError("select \"abc\r\n"), "SQL Parse Error:\r\n\r\nEOF in string detected");
-  EXPECT_EQ(ParseError("select 1 /* abc\r\n"),
-            "SQL Parse Error:\r\n\r\nEOF in comment detected");
+  EXPECT_EQ(ParseError("select 1 /* abc\r\n"), "SQL Parse Error:\r\n\r\nEOF in comment detected");
   // A quoted name that never closes has no name.
   EXPECT_EQ(ParseError("where A = :\"abc\r\n", true),
             "SQL Parse Error:\r\n\r\nParameter name expected");

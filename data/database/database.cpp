@@ -319,7 +319,8 @@ void TIBDatabase::UnregisterSQLObject(int index) {
   if (index < 0 || index >= SQLObjectCount() || !sql_objects_[index]) return;
   TIBBase* link = sql_objects_[index];
   sql_objects_[index] = nullptr;
-  if (link->ConnectChange && link->Owner()) UnregisterClient(link->Owner());
+  // Unconditional: the hook may have been cleared since, and a stale client would dangle.
+  if (link->Owner()) UnregisterClient(link->Owner());
   link->database_ = nullptr;
   link->database_index_ = -1;
 }

@@ -84,7 +84,7 @@ void TIBTransaction::StartTransaction() {
     if (!database || database->Connected()) continue;
     if (!database->streamed_connected_) RaiseClientError(ceDatabaseNotOpen);
     database->streamed_connected_ = false;
-    database->Open();
+    database->Connect();  // Open() would only remember the wish while loading
   }
   if (params_changed_) {
     params_changed_ = false;

@@ -238,6 +238,53 @@ TEST(Database, LinksFollowTheirConnectionAndTransaction) {
   EXPECT_EQ(tr.SQLObjects(2), nullptr);
 }
 
+TEST(Database, ARefusingLinkStopsAPlainCloseButNotAForcedOne) {
+  TempDatabase file;
+  TComponent owner;
+  TIBBase link(&owner);
+  link.BeforeDatabaseDisconnect = [](TIBBase*) { throw EAbort(); };
+  auto db = std::make_unique<TIBDatabase>();
+  Prepare(*db, file.Path());
+  link.SetDatabase(db.get());
+  db->Open();
+  EXPECT_THROW(db->Close(), EAbort);
+  EXPECT_TRUE(db->Connected());
+  db->ForceClose();
+  EXPECT_FALSE(db->Connected());
+  db->Open();
+  db.reset();  // forced as well: nothing escapes
+  EXPECT_EQ(link.Database(), nullptr);
+}
+
+TEST(Database, StoredStatesApplyWhenLoadingEnds) {
+  TempDatabase file;
+  TIBDatabase db;
+  Prepare(db, file.Path());
+  TIBTransaction tr;
+  db.SetDefaultTransaction(&tr);
+  db.BeginLoading();
+  tr.BeginLoading();
+  db.SetConnected(true);
+  tr.SetActive(true);
+  EXPECT_FALSE(db.Connected());
+  tr.EndLoading();  // starting opens the connection that was stored connected
+  EXPECT_TRUE(db.Connected());
+  EXPECT_TRUE(tr.InTransaction());
+  db.EndLoading();
+  tr.Commit();
+  db.Close();
+
+  db.SetAllowStreamedConnected(false);
+  db.BeginLoading();
+  tr.BeginLoading();
+  db.SetConnected(true);
+  tr.SetActive(true);
+  db.EndLoading();
+  tr.EndLoading();
+  EXPECT_FALSE(db.Connected());
+  EXPECT_FALSE(tr.InTransaction());
+}
+
 TEST(Database, DestroyingAnOpenConnectionCommitsItsTransaction) {
   TempDatabase file(TempDatabaseOptions{.setup = "CREATE TABLE T (ID INTEGER);"});
   {

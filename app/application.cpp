@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include <cxxabi.h>
 #include <dlfcn.h>
 
 #include <QFileInfo>
@@ -20,10 +21,23 @@ QString TitleFromExecutable(const QString& path) {
   return name;
 }
 
+namespace {
+
+std::string ClassNameOf(const std::exception& error) {
+  if (const auto* own = dynamic_cast<const Exception*>(&error)) return own->ClassName();
+  int status = 0;
+  char* plain = abi::__cxa_demangle(typeid(error).name(), nullptr, nullptr, &status);
+  std::string name = status == 0 && plain ? plain : typeid(error).name();
+  std::free(plain);
+  return name;
+}
+
+}  // namespace
+
 std::string LastResortText(const std::exception& error, const std::string& module,
                            const void* offset) {
   const auto* own = dynamic_cast<const Exception*>(&error);
-  const std::string class_name = own ? own->ClassName() : typeid(error).name();
+  const std::string class_name = ClassNameOf(error);
   const std::string message = own ? own->Message() : error.what();
   const bool full_stop = !message.empty() && message.back() != '.';
   return Format("Exception %s in module %s at %p.\r\n%s%s\r\n",

@@ -21,7 +21,7 @@ std::string LastResortText(const std::exception& error, const std::string& modul
 
 // For main's outermost catch: shows the "Application Error" box for the exception being
 // handled and returns the exit code 1.
-int HandleLastResort() noexcept;
+[[gnu::noinline]] int HandleLastResort() noexcept;
 
 class TApplication : public QApplication {
  public:

@@ -230,9 +230,22 @@ TEST_F(ShellTest, NoExceptionCrossesTheEventLoop) {
   QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
   QCoreApplication::postEvent(&thrower, new QEvent(QEvent::Type(QEvent::User + 1)));
   QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
-  QCoreApplication::processEvents();
+  // A slot that raises, reached through Qt's own signal code.
+  QTimer::singleShot(0, [] { throw EConvertError("'x' is not a valid integer value"); });
+  QElapsedTimer clock;
+  clock.start();
+  while (recorder.errors.size() < 3 && clock.elapsed() < 5000) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  }
   EXPECT_EQ(recorder.errors,
-            (std::vector<std::string>{"unavailable database.", "unavailable database."}));
+            (std::vector<std::string>{"unavailable database.", "unavailable database.",
+                                      "'x' is not a valid integer value."}));
+}
+
+TEST_F(ShellTest, InitializeSetsTheTitleFromTheExecutableAndTheIcon) {
+  static_cast<TApplication*>(QCoreApplication::instance())->Initialize();
+  EXPECT_EQ(ApplicationTitle(), "app_shell_test");
+  EXPECT_FALSE(QApplication::windowIcon().isNull());
 }
 
 TEST(LastResortTest, TextNamesClassModuleOffsetAndMessage) {
@@ -241,6 +254,8 @@ TEST(LastResortTest, TextNamesClassModuleOffsetAndMessage) {
             "Exception EIBClientError in module tavrel at 00001A2B.\r\nlibrary missing.\r\n");
   EXPECT_EQ(LastResortText(EConvertError("Bad."), "tavrel", offset),
             "Exception EConvertError in module tavrel at 00001A2B.\r\nBad.\r\n");
+  EXPECT_EQ(LastResortText(std::bad_alloc(), "m", offset),
+            "Exception std::bad_alloc in module m at 00001A2B.\r\nstd::bad_alloc.\r\n");
   EXPECT_EQ(LastResortText(EAbort(""), "m", nullptr),
             "Exception EAbort in module m at 00000000.\r\n\r\n");
 }
@@ -295,6 +310,68 @@ TEST(JpegTest, DecodesOurPicturesAndRaisesOnBrokenOnes) {
   wrong_marker[good.size() / 2] = char(0xFF);  // a marker in the middle of the data
   wrong_marker[good.size() / 2 + 1] = char(0xD9);
   EXPECT_THROW(decode(wrong_marker), EConvertError);
+}
+
+}  // namespace
+
+namespace {
+
+// Not a check: run by hand under a real display to look at the windows, e.g.
+// TAVREL_SCREENSHOT_DIR=/tmp xvfb-run -a app_shell_test --gtest_also_run_disabled_tests
+// --gtest_filter=*Screenshots*
+TEST(LookTest, DISABLED_Screenshots) {
+  const char* dir = std::getenv("TAVREL_SCREENSHOT_DIR");
+  ASSERT_NE(dir, nullptr);
+  auto settle = [] {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  };
+  auto shoot = [&](const char* name) {
+    settle();
+    QGuiApplication::primaryScreen()->grabWindow(0).save(QString(dir) + "/" + name + ".png");
+  };
+  auto grow = [](TForm1& form) {
+    form.Timer1->start();
+    QElapsedTimer clock;
+    clock.start();
+    while (form.Timer1->isActive() && clock.elapsed() < 20000)
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  };
+  SetApplicationTitle("Tavrel");
+  TForm1 form;
+  TForm2 about;
+  form.show();
+  shoot("phase0");
+  form.Image1->show();
+  form.base1->SetCaption("/home/usuario/dados/clientes.gdb");
+  form.base1->show();
+  form.Panel1->show();
+  form.Phase = 1;
+  grow(form);
+  shoot("phase1");
+  form.Panel1->hide();
+  form.TreeView1->show();
+  form.PageControl1->show();
+  form.Phase = 2;
+  grow(form);
+  shoot("phase2");
+  form.PageControl1->setCurrentWidget(form.TabSheet1);
+  form.RichEdit1->setPlainText("select * from clientes where nome starting with 'A' order by nome");
+  shoot("phase2-sql");
+  about.show();
+  shoot("about");
+  about.hide();
+  QTimer::singleShot(400, [&] {
+    shoot("message");
+    QApplication::activeModalWidget()->close();
+  });
+  TDialogs().ShowMessage("Banco de dados aberto com sucesso!\nTabelas:\t12");
+  QTimer::singleShot(400, [&] {
+    shoot("error");
+    QApplication::activeModalWidget()->close();
+  });
+  TDialogs().ShowErrorText(ErrorBoxText("Dynamic SQL Error\nSQL error code = -104\nToken unknown"));
 }
 
 }  // namespace

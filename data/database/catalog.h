@@ -1,12 +1,22 @@
 // Catalogue queries of a connection: the table-name listing and the schema cache.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 class TIBDatabase;
+class TIBSQL;
+
+// A column with a computed or a default value.
+struct TFieldNode {
+  std::string FieldName;
+  bool HasComputedValue = false;
+  bool HasDefaultValue = false;
+};
 
 // Which columns of a relation are computed or carry a default value, asked once per
-// relation and kept until FreeNodes().
+// relation in the connection's internal transaction and kept until FreeNodes().
 class TIBSchema {
  public:
   explicit TIBSchema(TIBDatabase* database);
@@ -15,9 +25,22 @@ class TIBSchema {
   TIBSchema& operator=(const TIBSchema&) = delete;
 
   void FreeNodes();
+  // Relation and field names compare without regard to case.
   bool HasComputedValue(const std::string& relation, const std::string& field);
   bool HasDefaultValue(const std::string& relation, const std::string& field);
+  // How many relations were asked of the server since construction.
+  int QueryCount() const { return query_count_; }
 
  private:
+  struct TRelation {
+    std::string name;
+    std::vector<TFieldNode> fields;
+  };
+  const TFieldNode* Find(const std::string& relation, const std::string& field);
+  void Load(size_t relation_index);
+
   TIBDatabase* database_;
+  std::unique_ptr<TIBSQL> sql_;
+  std::vector<TRelation> relations_;
+  int query_count_ = 0;
 };

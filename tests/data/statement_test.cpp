@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -282,6 +283,44 @@ TEST(Statement, DestroyingOpenStatementsAndTheirConnection) {
   c.reset();     // the connection goes first: the statement lets go of it
   EXPECT_EQ(prepared->Database(), nullptr);
   EXPECT_FALSE(prepared->Prepared());
+}
+
+TEST(Descriptor, GrowsAndNamesUnnamedColumns) {
+  TIBXSQLDA row(nullptr);
+  row.SetCount(4);
+  XSQLDA* block = row.AsXSQLDA();
+  const std::string long_name(31, 'L');
+  for (int i = 0; i < 4; ++i) {
+    block->sqlvar[i].sqltype = SQL_VARYING | 1;
+    block->sqlvar[i].sqllen = 5;
+  }
+  std::memcpy(block->sqlvar[2].aliasname, long_name.data(), 31);
+  block->sqlvar[2].aliasname_length = 31;
+  std::memcpy(block->sqlvar[3].aliasname, long_name.data(), 31);
+  block->sqlvar[3].aliasname_length = 31;
+  row.Initialize();
+  EXPECT_EQ(row[0].Name(), "F_1");
+  EXPECT_EQ(row[1].Name(), "F_2");
+  EXPECT_EQ(row[2].Name(), long_name);
+  EXPECT_EQ(row[3].Name(), long_name.substr(0, 30) + "1");  // kept within 31 characters
+  EXPECT_EQ(row[3].AliasName(), row[3].Name());
+  EXPECT_EQ(row[0].MaxLen(), 5);
+  EXPECT_TRUE(row[0].IsNull() == false && row[0].AsString().empty());
+
+  // A smaller count keeps the block; a larger one grows it and keeps the variables.
+  TIBXSQLVAR* first = &row[0];
+  row.SetCount(1);
+  EXPECT_EQ(row.AsXSQLDA()->sqln, 1);
+  EXPECT_THROW(row.Vars(1), EIBClientError);
+  row.SetCount(6);
+  EXPECT_EQ(&row[0], first);
+  EXPECT_EQ(row.AsXSQLDA()->sqld, 6);
+  row.AsXSQLDA()->sqlvar[4].sqltype = SQL_LONG;
+  row.AsXSQLDA()->sqlvar[4].sqllen = 4;
+  row.AsXSQLDA()->sqlvar[5].sqltype = 998;
+  int code = 0;
+  EXPECT_EQ(ClientError([&] { row.Initialize(); }, &code), "Unknown SQL Data type (998)");
+  EXPECT_EQ(code, ceUnknownSqlDataType);
 }
 
 }  // namespace

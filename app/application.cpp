@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include "workbench/host_services.h"
+
 #include <cxxabi.h>
 #include <dlfcn.h>
 
@@ -89,6 +91,9 @@ TApplication::~TApplication() {
 void TApplication::Initialize() {
   SetApplicationTitle(TitleFromExecutable(applicationFilePath()));
   setWindowIcon(QIcon(QPixmap::fromImage(LoadPicture("application.jpg"))));
+  // What the data layer asks of its host: timers on this loop, the user's number forms.
+  InstallQtHostTimers();
+  SetFormatSettings(FormatSettingsFromLocale(QLocale::system()));
 }
 
 void TApplication::CreateForms() {

@@ -134,9 +134,9 @@ TOpenFileResult TDialogs::OpenFile(QWidget* parent, const TOpenDialog& dialog) {
   box.setFileMode(QFileDialog::AnyFile);  // the file need not exist
   box.setOption(QFileDialog::DontUseNativeDialog);
   box.setDefaultSuffix(FromLatin1(dialog.DefaultExt()));
-  if (!dialog.FileName().empty()) box.selectFile(FromLatin1(dialog.FileName()));
+  if (!dialog.FileName().empty()) box.selectFile(FileNameText(dialog.FileName()));
   if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return {};
-  return {true, ToLatin1(box.selectedFiles().first())};
+  return {true, FileNameBytes(box.selectedFiles().first())};
 }
 
 void TStderrDialogs::ShowMessage(const std::string& text) {

@@ -39,7 +39,7 @@ std::string ApplyDefaultExt(const std::string& file_name, const std::string& def
 
 struct TOpenFileResult {
   bool confirmed = false;
-  std::string file_name;  // ISO8859_1
+  std::string file_name;  // the file system's bytes
 };
 
 // What shows the boxes. The default shows real modal boxes.

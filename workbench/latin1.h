@@ -1,6 +1,7 @@
 // Text crossing between the data layer (ISO8859_1 bytes) and Qt (Unicode).
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <string>
 
@@ -22,4 +23,13 @@ inline std::string ToLatin1(const QString& text) {
     out += static_cast<char>(c.unicode());
   }
   return out;
+}
+
+// File names are the file system's bytes, not ISO8859_1 text: they go to the client
+// library as they are, so a path with accents still names the file on disk.
+inline std::string FileNameBytes(const QString& file_name) {
+  return QFile::encodeName(file_name).toStdString();
+}
+inline QString FileNameText(const std::string& file_name) {
+  return QFile::decodeName(QByteArray::fromStdString(file_name));
 }

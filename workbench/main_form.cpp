@@ -107,6 +107,7 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   Edit2->setEchoMode(QLineEdit::Password);  // a password is never shown to onlookers
   BitBtn1 = new QPushButton(QStringLiteral("Conectar"), Panel1);
   BitBtn1->setGeometry(56, 88, 75, 25);
+  BitBtn1->setAutoDefault(true);  // Enter on the focused button presses it
 
   TreeView1 = new QTreeWidget(client);
   TreeView1->setGeometry(0, 40, 113, 273);
@@ -160,9 +161,20 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
     watched->installEventFilter(this);
   }
 
-  // The data access components are created here; until they exist, this check stands in
-  // for theirs, so that a missing client library fails the window's creation.
-  CheckClientLibraryLoaded();
+  connect(Abrir1, &QAction::triggered, this, [this] { RunHandler([this] { Abrir1Click(); }); });
+  connect(Fechar1, &QAction::triggered, this, [this] { RunHandler([this] { Fechar1Click(); }); });
+
+  // The data access components; each checks that the client library is bound, so a
+  // missing library fails the window's creation here.
+  IBTransaction1 = new TIBTransaction(this);
+  IBTransaction1->SetName("IBTransaction1");
+  IBTransaction1->SetAutoStopAction(saNone);
+  IBDatabase1 = new TIBDatabase(this);
+  IBDatabase1->SetName("IBDatabase1");
+  IBDatabase1->SetLoginPrompt(false);
+  IBDatabase1->SetDefaultTransaction(IBTransaction1);
+  IBDatabase1->SetIdleTimer(0);
+  IBDatabase1->SetSQLDialect(3);
 
   Timer1 = new QTimer(this);
   Timer1->setInterval(1);

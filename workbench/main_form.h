@@ -16,6 +16,9 @@
 #include <string>
 
 #include "data/core/component.h"
+#include "data/core/string_list.h"
+#include "data/database/database.h"
+#include "data/transaction/transaction.h"
 #include "workbench/dialogs.h"
 
 class QMenu;
@@ -63,6 +66,12 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   void SetOuterHeight(int height);
   void SetOuterSize(int width, int height);
 
+  // Takes `path` (the file system's bytes) as the chosen database path, as a confirmed
+  // open dialog does, and shows the login panel for it.
+  void ChooseDatabasePath(const std::string& path);
+  // The tree's root node that receives the table names.
+  QTreeWidgetItem* TablesNode() const;
+
   // Fields.
   std::string ChosenDatabasePath;
   int16_t Phase = 0;
@@ -95,12 +104,18 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   // Non-visual.
   QTimer* Timer1 = nullptr;
   TOpenDialog OpenDialog1;
+  TIBDatabase* IBDatabase1 = nullptr;
+  TIBTransaction* IBTransaction1 = nullptr;
 
   // Handlers for the workbench flows. Key handlers may clear the key (0) to swallow it.
-  virtual void Abrir2Click() {}
-  virtual void Edit1KeyPress(char& /*key*/) {}
-  virtual void Edit2KeyPress(char& /*key*/) {}
-  virtual void BitBtn1Click() {}
+  virtual void Abrir2Click();
+  virtual void Edit1KeyPress(char& key);
+  virtual void Edit2KeyPress(char& key);
+  virtual void BitBtn1Click();
+  // "Fechar Todos BDs": disconnects and shows the login panel again for the chosen path.
+  virtual void Abrir1Click();
+  // "Fechar": closes the main window, and so ends the program.
+  virtual void Fechar1Click();
   virtual void TreeView1KeyPress(char& /*key*/) {}
   virtual void RichEdit1KeyUp(int& /*key*/, Qt::KeyboardModifiers /*shift*/) {}
   virtual void DBGrid1KeyDown(int& /*key*/, Qt::KeyboardModifiers /*shift*/) {}
@@ -110,6 +125,11 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   void moveEvent(QMoveEvent* event) override;
 
  private:
+  // Phase 1: the path label, the icon and the login panel, the focus in the user edit.
+  void ShowLoginPanel();
+  // Makes the table names the children of "TABELAS", replacing what it held.
+  void FillTablesNode(const TStringList& names);
+
   // Calls a key-press handler with the typed Latin-1 character; true when it was swallowed.
   bool DispatchKeyPress(QObject* watched, QEvent* event, void (TWorkbenchForm::*handler)(char&));
 

@@ -1,0 +1,62 @@
+// What the application's tests share: one application object per test program, key and
+// mouse input, and ticking the growth animation to its end.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "app/application.h"
+#include "app/form1.h"
+#include "workbench/dialogs.h"
+
+class AppEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { app_ = new TApplication(argc_, argv_); }
+  void TearDown() override { delete app_; }
+
+ private:
+  int argc_ = 1;
+  char name_[5] = "test";
+  char* argv_[2] = {name_, nullptr};
+  TApplication* app_ = nullptr;
+};
+inline auto* const g_environment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+
+inline void SendKey(QWidget* target, int key, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QCoreApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QCoreApplication::sendEvent(target, &release);
+}
+
+// A left click at a point of a window, delivered to the control under it.
+inline void Click(QWidget* window, QPoint point) {
+  QWidget* target = window->childAt(point) ? window->childAt(point) : window;
+  const QPointF local = target->mapFrom(window, point);
+  const QPointF global = window->mapToGlobal(point);
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &release);
+}
+
+class ShellTest : public ::testing::Test {
+ protected:
+  TRecordingDialogs recorder;
+  TScopedDialogs scoped{&recorder};
+};
+
+// Ticks until the timer stops; returns the number of ticks that changed the size.
+inline int TickUntilStopped(TForm1& form) {
+  int growing = 0;
+  for (int tick = 0; tick < 1000 && form.Timer1->isActive(); ++tick) {
+    const QSize before = form.frameGeometry().size();
+    form.Timer1Timer();
+    if (form.frameGeometry().size() != before) ++growing;
+  }
+  return growing;
+}

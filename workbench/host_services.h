@@ -1,0 +1,13 @@
+// What the data layer asks of its host: timers that tick through Qt's event loop, and
+// the text forms of numbers and dates after the user's locale.
+#pragma once
+
+#include <QLocale>
+
+#include "data/core/format_settings.h"
+
+// Makes the data layer's timers (idle timers of connections and transactions) QTimers.
+void InstallQtHostTimers();
+
+// The formatting settings that match `locale`: separators, short date and long time.
+TFormatSettings FormatSettingsFromLocale(const QLocale& locale);

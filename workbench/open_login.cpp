@@ -1,0 +1,102 @@
+// Open and log in: choose a database file, connect through the login panel, and list
+// the user tables under "TABELAS".
+#include <QTreeWidgetItem>
+
+#include "workbench/dialogs.h"
+#include "workbench/latin1.h"
+#include "workbench/main_form.h"
+
+namespace {
+constexpr char kEnter = 13;
+}  // namespace
+
+void TWorkbenchForm::Abrir2Click() {
+  if (OpenDialog1.Execute(this)) ChosenDatabasePath = OpenDialog1.FileName();
+  // Only empty while no dialog was ever confirmed; a cancel shows the earlier path again.
+  if (ChosenDatabasePath.empty()) return;
+  ShowLoginPanel();
+}
+
+void TWorkbenchForm::ChooseDatabasePath(const std::string& path) {
+  if (path.empty()) return;
+  ChosenDatabasePath = path;
+  OpenDialog1.SetFileName(path);
+  ShowLoginPanel();
+}
+
+void TWorkbenchForm::ShowLoginPanel() {
+  Phase = 1;
+  base1->SetCaption(FileNameText(ChosenDatabasePath));
+  Image1->show();
+  base1->show();
+  Panel1->show();
+  // The tree and the pages of an earlier connect overlap the panel's place.
+  Panel1->raise();
+  Edit1->setFocus();
+  Timer1->start();
+}
+
+void TWorkbenchForm::Edit1KeyPress(char& key) {
+  if (key == kEnter) Edit2->setFocus();
+}
+
+void TWorkbenchForm::Edit2KeyPress(char& key) {
+  if (key == kEnter) BitBtn1->setFocus();
+}
+
+void TWorkbenchForm::BitBtn1Click() {
+  // Closing an earlier connection is outside the trap: its failure reaches the error box.
+  IBDatabase1->SetConnected(false);
+  // Converted first: a character the connection's character set cannot hold is refused
+  // before anything of the earlier parameters is lost.
+  const std::string user = ToLatin1(Edit1->text());
+  const std::string password = ToLatin1(Edit2->text());
+  TStringList& params = IBDatabase1->Params();
+  params.Clear();
+  params.Add("user_name=" + user);
+  params.Add("password=" + password);
+  params.Add("lc_ctype=ISO8859_1");
+  IBDatabase1->SetDatabaseName(ChosenDatabasePath);
+  try {
+    IBDatabase1->SetConnected(true);
+    ShowMessage("Conectado com Sucesso!");
+    Panel1->hide();
+    // The names go to a list of their own, so the SQL the user typed stays in the editor,
+    // and the catalogue leaves out system tables, so user tables named with "$" show.
+    TStringList names;
+    IBDatabase1->FillTableNames(names, false);
+    FillTablesNode(names);
+    TreeView1->show();
+    PageControl1->show();
+    TreeView1->setFocus();
+    Phase = 2;
+    Timer1->start();
+  } catch (...) {
+    ShowMessage("Ocorreu um Erro e o Bd n\xE3o Conectou!");
+  }
+}
+
+QTreeWidgetItem* TWorkbenchForm::TablesNode() const {
+  return TreeView1->topLevelItem(0);
+}
+
+void TWorkbenchForm::FillTablesNode(const TStringList& names) {
+  QTreeWidgetItem* tables = TablesNode();
+  qDeleteAll(tables->takeChildren());
+  for (const std::string& name : names.Lines()) {
+    auto* item = new QTreeWidgetItem(tables, {FromLatin1(name)});
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+  }
+}
+
+void TWorkbenchForm::Abrir1Click() {
+  IBDatabase1->SetConnected(false);
+  qDeleteAll(TablesNode()->takeChildren());
+  TreeView1->hide();
+  PageControl1->hide();
+  if (!ChosenDatabasePath.empty()) ShowLoginPanel();
+}
+
+void TWorkbenchForm::Fechar1Click() {
+  close();
+}

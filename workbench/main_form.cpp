@@ -1,5 +1,7 @@
 #include "workbench/main_form.h"
 
+#include <QHeaderView>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -113,6 +115,10 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   TreeView1->setGeometry(0, 40, 113, 273);
   TreeView1->setHeaderHidden(true);
   TreeView1->setIndentation(19);
+  // Long names scroll sideways rather than being cut short.
+  TreeView1->setTextElideMode(Qt::ElideNone);
+  TreeView1->header()->setStretchLastSection(false);
+  TreeView1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked |
                              QAbstractItemView::EditKeyPressed);
   for (const char* root : {"TABELAS", "GENERATORS", "INDICES"}) {

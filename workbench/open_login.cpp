@@ -68,6 +68,9 @@ void TWorkbenchForm::BitBtn1Click() {
     FillTablesNode(names);
     TreeView1->show();
     PageControl1->show();
+    // Opened on "TABELAS", so the keys reach the tables straight away.
+    TablesNode()->setExpanded(true);
+    TreeView1->setCurrentItem(TablesNode());
     TreeView1->setFocus();
     Phase = 2;
     Timer1->start();

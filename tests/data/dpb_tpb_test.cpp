@@ -6,6 +6,7 @@
 #include "data/database/identifiers.h"
 #include "data/errors/errors.h"
 #include "data/transaction/tpb.h"
+#include "support/expect_error.h"
 
 namespace {
 
@@ -13,16 +14,6 @@ std::string Bytes(std::initializer_list<int> bytes) {
   std::string out;
   for (int b : bytes) out += static_cast<char>(b);
   return out;
-}
-
-template <typename E>
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "<nothing raised>";
 }
 
 TEST(Dpb, LoginLinesAndNameMatching) {

@@ -112,10 +112,16 @@ TEST(StatusErrors, PermissionFailureIsARoleErrorNotAnInterBaseError) {
 TEST(StatusErrors, StatusVectorWalkSkipsTextClusters) {
   ISC_STATUS* status = ClientStatusVector();
   static const char text[] = "abc";
-  const ISC_STATUS vector[] = {isc_arg_gds,     isc_io_error,  isc_arg_cstring,
-                               3,               reinterpret_cast<ISC_STATUS>(text),
-                               isc_arg_string,  reinterpret_cast<ISC_STATUS>(text),
-                               isc_arg_number,  42,            isc_arg_end};
+  const ISC_STATUS vector[] = {isc_arg_gds,
+                               isc_io_error,
+                               isc_arg_cstring,
+                               3,
+                               reinterpret_cast<ISC_STATUS>(text),
+                               isc_arg_string,
+                               reinterpret_cast<ISC_STATUS>(text),
+                               isc_arg_number,
+                               42,
+                               isc_arg_end};
   std::memcpy(status, vector, sizeof vector);
   EXPECT_TRUE(StatusVectorHas({isc_io_error}));
   EXPECT_TRUE(StatusVectorHas({42}));
@@ -136,9 +142,12 @@ TEST(ClientErrors, CarryTheirCodeAndFilledText) {
       {ceDatabaseNotOpen, {}, "Cannot perform operation -- DB is not open"},
       {ceDpbConstantUnsupported, {"page_size"}, "DPB Constant (isc_dpb_page_size) is unsupported"},
       {ceDpbConstantUnknownCode, {99}, "DPB Constant (99) is unknown"},
-      {ceSqlParseError, {"EOF in string detected"}, "SQL Parse Error:\r\n\r\nEOF in string detected"},
+      {ceSqlParseError,
+       {"EOF in string detected"},
+       "SQL Parse Error:\r\n\r\nEOF in string detected"},
       {ceWindowsApiError, {5, 255}, "Windows API error. (Windows error 5 [$000000ff])"},
-      {ceStringTooLong, {12, 10},
+      {ceStringTooLong,
+       {12, 10},
        "Trying to store a string of length 12 into a field that can only contain 10"},
       {ceOpenNonSelect, {}, "Cannot \"open\" a non-select statement. Use ExecQuery"},
   };

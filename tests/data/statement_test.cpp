@@ -11,31 +11,10 @@
 #include "data/database/database.h"
 #include "data/errors/errors.h"
 #include "data/transaction/transaction.h"
+#include "sql_test_support.h"
 #include "support/temp_database.h"
 
 namespace {
-
-class Connection {
- public:
-  explicit Connection(const std::string& path) {
-    db.SetLoginPrompt(false);
-    db.SetDatabaseName(path);
-    db.Params().Add("user_name=SYSDBA");
-    db.SetDefaultTransaction(&tr);
-    db.SetConnected(true);
-    tr.StartTransaction();
-  }
-  std::unique_ptr<TIBSQL> Sql(const std::string& text) {
-    auto sql = std::make_unique<TIBSQL>();
-    sql->SetDatabase(&db);
-    sql->SQL().Add(text);
-    return sql;
-  }
-  void Run(const std::string& text) { Sql(text)->ExecQuery(); }
-
-  TIBDatabase db;
-  TIBTransaction tr;
-};
 
 std::string ClientError(const std::function<void()>& action, int* code = nullptr) {
   try {

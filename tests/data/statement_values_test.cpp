@@ -12,6 +12,7 @@
 #include "data/errors/errors.h"
 #include "data/statement/sql.h"
 #include "data/transaction/transaction.h"
+#include "sql_test_support.h"
 #include "support/temp_database.h"
 
 namespace {
@@ -33,27 +34,6 @@ class PinnedFormats {
 
  private:
   TFormatSettings saved_;
-};
-
-class Connection {
- public:
-  explicit Connection(const std::string& path) {
-    db.SetLoginPrompt(false);
-    db.SetDatabaseName(path);
-    db.Params().Add("user_name=SYSDBA");
-    db.SetDefaultTransaction(&tr);
-    db.SetConnected(true);
-    tr.StartTransaction();
-  }
-  std::unique_ptr<TIBSQL> Sql(const std::string& text) {
-    auto sql = std::make_unique<TIBSQL>();
-    sql->SetDatabase(&db);
-    sql->SQL().Add(text);
-    return sql;
-  }
-
-  TIBDatabase db;
-  TIBTransaction tr;
 };
 
 int ClientErrorCode(const std::function<void()>& action) {

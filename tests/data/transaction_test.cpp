@@ -7,19 +7,10 @@
 
 #include "connection_test_support.h"
 #include "data/database/ib_base.h"
+#include "support/expect_error.h"
 #include "support/temp_database.h"
 
 namespace {
-
-template <typename E>
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "<nothing raised>";
-}
 
 const char* kTable = "CREATE TABLE T (ID INTEGER);";
 

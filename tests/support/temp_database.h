@@ -15,7 +15,8 @@ struct TempDatabaseOptions {
 class TempDatabase {
  public:
   explicit TempDatabase(const TempDatabaseOptions& options = {});
-  explicit TempDatabase(const std::string& setup) : TempDatabase(TempDatabaseOptions{.setup = setup}) {}
+  explicit TempDatabase(const std::string& setup)
+      : TempDatabase(TempDatabaseOptions{.setup = setup}) {}
   ~TempDatabase();
   TempDatabase(const TempDatabase&) = delete;
   TempDatabase& operator=(const TempDatabase&) = delete;

@@ -5,27 +5,12 @@
 
 #include "data/client_api/client_api.h"
 #include "data/core/host_timer.h"
+#include "data/core/slot_list.h"
 #include "data/database/catalog.h"
 #include "data/database/dpb.h"
 #include "data/database/ib_base.h"
 #include "data/errors/errors.h"
 #include "data/transaction/transaction.h"
-
-namespace {
-
-// The first empty slot, else a new one at the end.
-template <typename T>
-int TakeSlot(std::vector<T*>& list, T* item) {
-  auto empty = std::find(list.begin(), list.end(), nullptr);
-  if (empty != list.end()) {
-    *empty = item;
-    return static_cast<int>(empty - list.begin());
-  }
-  list.push_back(item);
-  return static_cast<int>(list.size()) - 1;
-}
-
-}  // namespace
 
 // The generic connection part.
 
@@ -193,34 +178,13 @@ void TIBDatabase::ForceClose() {
 
 void TIBDatabase::InternalClose(bool force) {
   RequireActive();
-  // Indexes, not iterators: the receivers may change the lists.
-  for (size_t i = 0; i < transactions_.size(); ++i) {
-    if (!transactions_[i]) continue;
-    try {
-      transactions_[i]->BeforeDatabaseDisconnect(this);
-    } catch (...) {
-      if (!force) throw;
-    }
-  }
-  for (size_t i = 0; i < sql_objects_.size(); ++i) {
-    if (!sql_objects_[i]) continue;
-    try {
-      sql_objects_[i]->DoBeforeDatabaseDisconnect();
-    } catch (...) {
-      if (!force) throw;
-    }
-  }
+  NotifySlots(transactions_, force,
+              [this](TIBTransaction* transaction) { transaction->BeforeDatabaseDisconnect(this); });
+  NotifySlots(sql_objects_, force, [](TIBBase* link) { link->DoBeforeDatabaseDisconnect(); });
   if (Call(ClientApi().isc_detach_database(ClientStatusVector(), &handle_), false) > 0 && !force)
     RaiseStatusError();
   handle_ = 0;
-  for (size_t i = 0; i < sql_objects_.size(); ++i) {
-    if (!sql_objects_[i]) continue;
-    try {
-      sql_objects_[i]->DoAfterDatabaseDisconnect();
-    } catch (...) {
-      if (!force) throw;
-    }
-  }
+  NotifySlots(sql_objects_, force, [](TIBBase* link) { link->DoAfterDatabaseDisconnect(); });
 }
 
 void TIBDatabase::IdleTimerTick() {
@@ -286,9 +250,7 @@ void TIBDatabase::RequireInactive() const {
 }
 
 int TIBDatabase::FindTransaction(const TIBTransaction* transaction) const {
-  if (!transaction) return -1;
-  auto it = std::find(transactions_.begin(), transactions_.end(), transaction);
-  return it == transactions_.end() ? -1 : static_cast<int>(it - transactions_.begin());
+  return FindSlot(transactions_, transaction);
 }
 
 int TIBDatabase::RegisterTransaction(TIBTransaction* transaction) {

@@ -201,17 +201,16 @@ void TIBXSQLVAR::SetIsNull(bool value) {
   }
 }
 
-std::vector<TIBXSQLVAR*> TIBXSQLVAR::BeginWrite(int type, int scale, int length) {
+void TIBXSQLVAR::WriteValue(int type, int scale, const void* bytes, int length) {
   if (IsNullable()) SetIsNull(false);
-  std::vector<TIBXSQLVAR*> vars = Namesakes();
-  for (TIBXSQLVAR* var : vars) {
+  for (TIBXSQLVAR* var : Namesakes()) {
     var->slot_->sqltype = static_cast<ISC_SHORT>(type | (var->slot_->sqltype & 1));
     var->slot_->sqlscale = static_cast<ISC_SHORT>(scale);
     var->slot_->sqllen = static_cast<ISC_SHORT>(length);
     var->ResizeBuffer(static_cast<size_t>(length));
+    std::memcpy(var->data_.data(), bytes, static_cast<size_t>(length));
     var->modified_ = true;
   }
-  return vars;
 }
 
 // --- reads -----------------------------------------------------------------------------
@@ -537,23 +536,19 @@ ISC_QUAD TIBXSQLVAR::WriteBlob(const std::string& value) {
 // --- writes ----------------------------------------------------------------------------
 
 void TIBXSQLVAR::SetAsShort(int16_t value) {
-  for (TIBXSQLVAR* var : BeginWrite(SQL_SHORT, 0, sizeof value))
-    std::memcpy(var->data_.data(), &value, sizeof value);
+  WriteValue(SQL_SHORT, 0, &value, sizeof value);
 }
 
 void TIBXSQLVAR::SetAsLong(int32_t value) {
-  for (TIBXSQLVAR* var : BeginWrite(SQL_LONG, 0, sizeof value))
-    std::memcpy(var->data_.data(), &value, sizeof value);
+  WriteValue(SQL_LONG, 0, &value, sizeof value);
 }
 
 void TIBXSQLVAR::SetAsInt64(int64_t value) {
-  for (TIBXSQLVAR* var : BeginWrite(SQL_INT64, 0, sizeof value))
-    std::memcpy(var->data_.data(), &value, sizeof value);
+  WriteValue(SQL_INT64, 0, &value, sizeof value);
 }
 
 void TIBXSQLVAR::SetAsDouble(double value) {
-  for (TIBXSQLVAR* var : BeginWrite(SQL_DOUBLE, 0, sizeof value))
-    std::memcpy(var->data_.data(), &value, sizeof value);
+  WriteValue(SQL_DOUBLE, 0, &value, sizeof value);
 }
 
 void TIBXSQLVAR::SetAsCurrency(Currency value) {
@@ -561,16 +556,14 @@ void TIBXSQLVAR::SetAsCurrency(Currency value) {
     SetAsDouble(value.ToDouble());
     return;
   }
-  for (TIBXSQLVAR* var : BeginWrite(SQL_INT64, -4, sizeof value.value))
-    std::memcpy(var->data_.data(), &value.value, sizeof value.value);
+  WriteValue(SQL_INT64, -4, &value.value, sizeof value.value);
 }
 
 void TIBXSQLVAR::SetAsDateTime(TDateTime value) {
   std::tm t = TmFromDateTime(value);
   ISC_QUAD quad;
   ClientApi().isc_encode_date(&t, &quad);
-  for (TIBXSQLVAR* var : BeginWrite(SQL_TIMESTAMP, SqlScale(), sizeof quad))
-    std::memcpy(var->data_.data(), &quad, sizeof quad);
+  WriteValue(SQL_TIMESTAMP, SqlScale(), &quad, sizeof quad);
 }
 
 void TIBXSQLVAR::SetAsDate(TDateTime value) {
@@ -581,8 +574,7 @@ void TIBXSQLVAR::SetAsDate(TDateTime value) {
   std::tm t = TmFromDateTime(value);
   ISC_DATE date;
   ClientApi().isc_encode_sql_date(&t, &date);
-  for (TIBXSQLVAR* var : BeginWrite(SQL_TYPE_DATE, SqlScale(), sizeof date))
-    std::memcpy(var->data_.data(), &date, sizeof date);
+  WriteValue(SQL_TYPE_DATE, SqlScale(), &date, sizeof date);
 }
 
 void TIBXSQLVAR::SetAsTime(TDateTime value) {
@@ -593,8 +585,7 @@ void TIBXSQLVAR::SetAsTime(TDateTime value) {
   std::tm t = TmFromDateTime(value);
   ISC_TIME time;
   ClientApi().isc_encode_sql_time(&t, &time);
-  for (TIBXSQLVAR* var : BeginWrite(SQL_TYPE_TIME, SqlScale(), sizeof time))
-    std::memcpy(var->data_.data(), &time, sizeof time);
+  WriteValue(SQL_TYPE_TIME, SqlScale(), &time, sizeof time);
 }
 
 void TIBXSQLVAR::SetAsQuad(const ISC_QUAD& value) {
@@ -617,8 +608,7 @@ void TIBXSQLVAR::SetAsPointer(const void* data) {
     return;
   }
   const int length = Size();
-  for (TIBXSQLVAR* var : BeginWrite(SQL_TEXT, SqlScale(), length))
-    std::memcpy(var->data_.data(), data, static_cast<size_t>(length));
+  WriteValue(SQL_TEXT, SqlScale(), data, length);
 }
 
 void TIBXSQLVAR::SetTextValue(const std::string& value, bool check_max_len) {

@@ -86,9 +86,9 @@ class TIBXSQLVAR {
   const char* Data() const { return slot_->sqldata; }
   // The same-named variables of the descriptor, this one included.
   std::vector<TIBXSQLVAR*> Namesakes() const;
-  // Prepares every namesake for a new value: not null, type `type`, scale and length,
-  // buffer resized; the caller then stores into each Data().
-  std::vector<TIBXSQLVAR*> BeginWrite(int type, int scale, int length);
+  // Stores `length` bytes as the new value of every namesake: not null, type `type`,
+  // scale and length, buffer resized.
+  void WriteValue(int type, int scale, const void* bytes, int length);
   void ResizeBuffer(size_t size);
   void SetTextValue(const std::string& value, bool check_max_len);
   std::string ReadBlob() const;

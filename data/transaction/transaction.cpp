@@ -4,23 +4,13 @@
 
 #include "data/client_api/client_api.h"
 #include "data/core/host_timer.h"
+#include "data/core/slot_list.h"
 #include "data/database/database.h"
 #include "data/database/ib_base.h"
 #include "data/errors/errors.h"
 #include "data/transaction/tpb.h"
 
 namespace {
-
-template <typename T>
-int TakeSlot(std::vector<T*>& list, T* item) {
-  auto empty = std::find(list.begin(), list.end(), nullptr);
-  if (empty != list.end()) {
-    *empty = item;
-    return static_cast<int>(empty - list.begin());
-  }
-  list.push_back(item);
-  return static_cast<int>(list.size()) - 1;
-}
 
 // One transaction-existence block per connection, as isc_start_multiple reads them.
 struct TTransactionExistenceBlock {
@@ -43,13 +33,7 @@ TIBTransaction::~TIBTransaction() {
   timer_->Stop();
   // A forced end never raises.
   if (InTransaction()) EndByDefaultAction();
-  for (TIBBase* link : sql_objects_) {
-    if (!link) continue;
-    try {
-      link->DoTransactionFree();
-    } catch (...) {
-    }
-  }
+  NotifySlots(sql_objects_, true, [](TIBBase* link) { link->DoTransactionFree(); });
   RemoveSQLObjects();
   RemoveDatabases();
   BeginDestruction();
@@ -104,20 +88,13 @@ void TIBTransaction::StartTransaction() {
 }
 
 void TIBTransaction::EndNotices(bool before, bool force) {
-  // Indexes: a receiver may leave the list while it is told.
-  for (size_t i = 0; i < sql_objects_.size(); ++i) {
-    TIBBase* link = sql_objects_[i];
-    if (!link) continue;
-    try {
-      if (before)
-        link->DoBeforeTransactionEnd();
-      else
-        link->DoAfterTransactionEnd();
-    } catch (...) {
-      // A forced end must finish whatever a dataset says.
-      if (!force) throw;
-    }
-  }
+  // A forced end must finish whatever a dataset says.
+  NotifySlots(sql_objects_, force, [before](TIBBase* link) {
+    if (before)
+      link->DoBeforeTransactionEnd();
+    else
+      link->DoAfterTransactionEnd();
+  });
 }
 
 void TIBTransaction::EndTransaction(TTransactionAction action, bool force) {
@@ -171,9 +148,7 @@ void TIBTransaction::CheckNotInTransaction() const {
 }
 
 int TIBTransaction::FindDatabase(const TIBDatabase* database) const {
-  if (!database) return -1;
-  auto it = std::find(databases_.begin(), databases_.end(), database);
-  return it == databases_.end() ? -1 : static_cast<int>(it - databases_.begin());
+  return FindSlot(databases_, database);
 }
 
 int TIBTransaction::DatabaseCount() const {

@@ -11,14 +11,6 @@
 
 namespace {
 
-constexpr ISC_STATUS kLockConflict = 335544345;
-constexpr ISC_STATUS kBadStatementHandle = 335544485;
-constexpr ISC_STATUS kCursorCloseError = 335544577;
-constexpr ISC_STATUS kCursorNotOpen = 335544572;
-constexpr char kInfoStatementType = 21;
-constexpr char kInfoPlan = 22;
-constexpr char kInfoRecords = 23;
-
 std::string RandomDigits(int count) {
   static std::mt19937 generator{std::random_device{}()};
   std::uniform_int_distribution<int> digit(0, 9);
@@ -159,8 +151,8 @@ void TIBSQL::Prepare() {
                                       processed_sql_.c_str(), static_cast<unsigned short>(dialect),
                                       nullptr),
          true);
-    std::string reply = SqlInfoReply(kInfoStatementType, 8);
-    if (reply[0] != kInfoStatementType) RaiseClientError(ceUnknownError);
+    std::string reply = SqlInfoReply(isc_info_sql_stmt_type, 8);
+    if (reply[0] != isc_info_sql_stmt_type) RaiseClientError(ceUnknownError);
     int length = ClientApi().isc_vax_integer(reply.data() + 1, 2);
     if (length < 0 || length > 4) RaiseClientError(ceUnknownError);
     sql_type_ = static_cast<TIBSQLTypes>(
@@ -192,40 +184,12 @@ void TIBSQL::Prepare() {
                  true);
         } else {
           // Without the rewrite the server tells how many "?" markers there are.
-          params_->SetCount(1);
-          Call(ClientApi().isc_dsql_describe_bind(ClientStatusVector(), &handle_,
-                                                  static_cast<unsigned short>(dialect),
-                                                  params_->AsXSQLDA()),
-               true);
-          XSQLDA* block = params_->AsXSQLDA();
-          if (block->sqld > block->sqln) {
-            params_->SetCount(block->sqld);
-            Call(ClientApi().isc_dsql_describe_bind(ClientStatusVector(), &handle_,
-                                                    static_cast<unsigned short>(dialect),
-                                                    params_->AsXSQLDA()),
-                 true);
-          } else if (block->sqld == 0) {
-            params_->SetCount(0);
-          }
+          Describe(*params_, ClientApi().isc_dsql_describe_bind, dialect);
         }
         params_->Initialize();
         if (sql_type_ == SQLSelect || sql_type_ == SQLExecProcedure ||
             sql_type_ == SQLSelectForUpdate) {
-          row_->SetCount(1);
-          Call(
-              ClientApi().isc_dsql_describe(ClientStatusVector(), &handle_,
-                                            static_cast<unsigned short>(dialect), row_->AsXSQLDA()),
-              true);
-          XSQLDA* block = row_->AsXSQLDA();
-          if (block->sqld > block->sqln) {
-            row_->SetCount(block->sqld);
-            Call(ClientApi().isc_dsql_describe(ClientStatusVector(), &handle_,
-                                               static_cast<unsigned short>(dialect),
-                                               row_->AsXSQLDA()),
-                 true);
-          } else if (block->sqld == 0) {
-            row_->SetCount(0);
-          }
+          Describe(*row_, ClientApi().isc_dsql_describe, dialect);
           row_->Initialize();
         }
         break;
@@ -243,6 +207,24 @@ void TIBSQL::Prepare() {
       }
     }
     throw;
+  }
+}
+
+void TIBSQL::Describe(TIBXSQLDA& descriptor, TDescribeCall describe, int dialect) {
+  // One variable first; a second describe once the server has said how many there are.
+  descriptor.SetCount(1);
+  auto run = [&] {
+    Call(describe(ClientStatusVector(), &handle_, static_cast<unsigned short>(dialect),
+                  descriptor.AsXSQLDA()),
+         true);
+  };
+  run();
+  const XSQLDA* block = descriptor.AsXSQLDA();
+  if (block->sqld > block->sqln) {
+    descriptor.SetCount(block->sqld);
+    run();
+  } else if (block->sqld == 0) {
+    descriptor.SetCount(0);
   }
 }
 
@@ -273,7 +255,7 @@ void TIBSQL::ExecQuery() {
                                                              &handle_, dialect, in, out),
                                false);
       if (result > 0) {
-        if (StatusVectorHas({kLockConflict})) RaiseStatusError();
+        if (StatusVectorHas({isc_lock_conflict})) RaiseStatusError();
         Call(ClientApi().isc_dsql_prepare(ClientStatusVector(), TRHandle(), &handle_, 0,
                                           processed_sql_.c_str(), 1, nullptr),
              false);
@@ -298,7 +280,7 @@ TIBXSQLDA* TIBSQL::Next() {
       Call(ClientApi().isc_dsql_fetch(ClientStatusVector(), &handle_,
                                       static_cast<unsigned short>(SQLDialect()), out),
            false);
-  if (result == 100 || (result > 0 && StatusVectorHas({kCursorNotOpen}))) {
+  if (result == 100 || (result > 0 && StatusVectorHas({isc_dsql_cursor_err}))) {
     eof_ = true;
     return nullptr;
   }
@@ -333,7 +315,7 @@ void TIBSQL::Close() {
     ISC_STATUS result = Call(
         ClientApi().isc_dsql_free_statement(ClientStatusVector(), &handle_, DSQL_close), false);
     if (result > 0 && ClientStatusVector()[0] == 1 &&
-        !StatusVectorHas({kBadStatementHandle, kCursorCloseError}))
+        !StatusVectorHas({isc_bad_stmt_handle, isc_dsql_cursor_close_err}))
       RaiseStatusError();
   }
 }
@@ -351,7 +333,7 @@ void TIBSQL::FreeHandle() {
   if (handle_) {
     ISC_STATUS result =
         Call(ClientApi().isc_dsql_free_statement(ClientStatusVector(), &handle_, DSQL_drop), false);
-    if (result > 0 && ClientStatusVector()[0] == 1 && !StatusVectorHas({kBadStatementHandle}))
+    if (result > 0 && ClientStatusVector()[0] == 1 && !StatusVectorHas({isc_bad_stmt_handle}))
       RaiseStatusError();
   }
 }
@@ -385,8 +367,8 @@ int TIBSQL::FieldIndex(const std::string& name) const {
 
 int TIBSQL::RowsAffected() {
   if (!prepared_) return -1;
-  std::string reply = SqlInfoReply(kInfoRecords, 1049);
-  if (reply[0] != kInfoRecords) return -1;
+  std::string reply = SqlInfoReply(isc_info_sql_records, 1049);
+  if (reply[0] != isc_info_sql_records) return -1;
   int offset;
   switch (sql_type_) {
     case SQLUpdate:
@@ -408,8 +390,8 @@ std::string TIBSQL::Plan() {
   if (!prepared_ || (sql_type_ != SQLSelect && sql_type_ != SQLUpdate && sql_type_ != SQLDelete &&
                      sql_type_ != SQLSelectForUpdate))
     return "";
-  std::string reply = SqlInfoReply(kInfoPlan, 16385);
-  if (reply[0] != kInfoPlan) RaiseClientError(cePlanUnavailable);
+  std::string reply = SqlInfoReply(isc_info_sql_get_plan, 16385);
+  if (reply[0] != isc_info_sql_get_plan) RaiseClientError(cePlanUnavailable);
   int length = ClientApi().isc_vax_integer(reply.data() + 1, 2);
   // Never past the reply, whatever the length word says.
   size_t n = length < 0 ? 0 : std::min<size_t>(static_cast<size_t>(length), reply.size() - 3);

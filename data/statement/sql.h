@@ -111,6 +111,8 @@ class TIBSQL : public TComponent {
   void CheckOpen() const;
   void CheckValidStatement() const;
   std::string SqlInfoReply(char item, size_t size);
+  using TDescribeCall = ISC_STATUS (*)(ISC_STATUS*, isc_stmt_handle*, unsigned short, XSQLDA*);
+  void Describe(TIBXSQLDA& descriptor, TDescribeCall describe, int dialect);
 
   std::unique_ptr<TIBBase> base_;
   TStringList sql_;

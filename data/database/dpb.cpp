@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "data/core/format_settings.h"
+#include "data/core/parameter_buffer.h"
 #include "data/errors/errors.h"
 
 namespace {
@@ -76,45 +78,17 @@ constexpr std::array<const char*, 67> kDpbNames = {"cdd_pathname",
                                                    "gfix_attach",
                                                    "gstat_attach"};
 
-std::string AsciiLower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
-bool IsBlankOnly(const std::string& text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) > ' ') return false;
-  return true;
-}
-
-// A decimal 32-bit integer after optional blanks and sign; else a conversion error.
+// A decimal 32-bit integer; else the conversion error.
 int32_t ReadInteger(const std::string& value) {
-  size_t i = value.find_first_not_of(' ');
-  bool negative = false;
-  if (i != std::string::npos && (value[i] == '-' || value[i] == '+')) negative = value[i++] == '-';
-  long long number = 0;
-  bool ok = i < value.size();
-  for (; ok && i < value.size(); ++i) {
-    ok = value[i] >= '0' && value[i] <= '9';
-    number = number * 10 + (value[i] - '0');
-    ok = ok && number <= 2147483648LL;
-  }
-  if (negative) number = -number;
-  if (!ok || number > INT32_MAX)
+  int32_t number = 0;
+  if (!TryStrToInt(value, number))
     throw EConvertError("'" + value + "' is not a valid integer value");
-  return static_cast<int32_t>(number);
+  return number;
 }
 
 void AppendText(std::string& dpb, int code, const std::string& value) {
-  // One length byte: a longer value would be cut short on the wire.
-  if (value.size() > 255)
-    RaiseClientError(ceWrappedException,
-                     {"The value of DPB Constant (isc_dpb_" + std::string(kDpbNames[code - 1]) +
-                      ") is longer than 255 bytes"});
-  dpb += static_cast<char>(code);
-  dpb += static_cast<char>(value.size());
-  dpb += value;
+  AppendCountedValue(dpb, code, value,
+                     "DPB Constant (isc_dpb_" + std::string(kDpbNames[code - 1]) + ")");
 }
 
 }  // namespace
@@ -129,8 +103,7 @@ std::string BuildDpb(const TStringList& params) {
     size_t eq = line.find('=');
     std::string written = eq == std::string::npos ? std::string() : line.substr(0, eq);
     if (IsBlankOnly(written)) continue;
-    std::string name = AsciiLower(written);
-    if (name.rfind("isc_dpb_", 0) == 0) name.erase(0, 8);
+    const std::string name = ParameterName(written, "isc_dpb_");
     std::string value = line.substr(eq + 1);
     int code = 0;
     for (int i = 0; i < 67; ++i)

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "data/core/parameter_buffer.h"
 #include "data/errors/errors.h"
 
 namespace {
@@ -37,12 +38,6 @@ constexpr std::array<TTpbName, 20> kTpbNames = {{
     {"no_auto_undo", tkUnsupported},
 }};
 
-bool IsBlankOnly(const std::string& text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) > ' ') return false;
-  return true;
-}
-
 }  // namespace
 
 std::string BuildTpb(const TStringList& params) {
@@ -53,10 +48,7 @@ std::string BuildTpb(const TStringList& params) {
     size_t eq = line.find('=');
     std::string written = eq == std::string::npos ? line : line.substr(0, eq);
     std::string value = eq == std::string::npos ? std::string() : line.substr(eq + 1);
-    std::string name = written;
-    for (char& c : name)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (name.rfind("isc_tpb_", 0) == 0) name.erase(0, 8);
+    const std::string name = ParameterName(written, "isc_tpb_");
     int code = 0;
     for (int i = 0; i < 20; ++i)
       if (name == kTpbNames[i].name) code = i + 1;
@@ -66,13 +58,7 @@ std::string BuildTpb(const TStringList& params) {
         tpb += static_cast<char>(code);
         break;
       case tkValue:
-        // One length byte: a longer value would be cut short on the wire.
-        if (value.size() > 255)
-          RaiseClientError(ceWrappedException, {"The value of TPB Constant (isc_tpb_" + name +
-                                                ") is longer than 255 bytes"});
-        tpb += static_cast<char>(code);
-        tpb += static_cast<char>(value.size());
-        tpb += value;
+        AppendCountedValue(tpb, code, value, "TPB Constant (isc_tpb_" + name + ")");
         break;
       case tkUnsupported:
         RaiseClientError(ceTpbConstantUnsupported, {name});

@@ -1,16 +1,6 @@
 #include "data/database/identifiers.h"
 
-namespace {
-
-std::string Trim(const std::string& text) {
-  // Blanks and control characters, as the text trimming of the layer does everywhere.
-  size_t begin = 0, end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  return text.substr(begin, end - begin);
-}
-
-}  // namespace
+#include "data/core/text.h"
 
 std::string UpperCaseLatin1(const std::string& text) {
   std::string out = text;

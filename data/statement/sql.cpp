@@ -3,6 +3,7 @@
 #include <random>
 
 #include "data/client_api/client_api.h"
+#include "data/core/text.h"
 #include "data/database/database.h"
 #include "data/database/ib_base.h"
 #include "data/errors/errors.h"
@@ -39,13 +40,6 @@ class TIBSQLBase : public TIBBase {
  private:
   TIBSQL* sql_;
 };
-
-std::string TrimControl(const std::string& text) {
-  size_t first = 0, last = text.size();
-  while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
-  while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
-  return text.substr(first, last - first);
-}
 
 }  // namespace
 
@@ -395,7 +389,7 @@ std::string TIBSQL::Plan() {
   int length = ClientApi().isc_vax_integer(reply.data() + 1, 2);
   // Never past the reply, whatever the length word says.
   size_t n = length < 0 ? 0 : std::min<size_t>(static_cast<size_t>(length), reply.size() - 3);
-  return TrimControl(reply.substr(3, n));
+  return Trim(reply.substr(3, n));
 }
 
 std::string TIBSQL::UniqueRelationName() const {

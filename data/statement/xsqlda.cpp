@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "data/client_api/client_api.h"
+#include "data/core/text.h"
 #include "data/database/identifiers.h"
 #include "data/errors/errors.h"
 #include "data/statement/sql.h"
@@ -309,9 +310,7 @@ std::string TIBXSQLVAR::AsString() const {
 }
 
 std::string TIBXSQLVAR::AsTrimString() const {
-  std::string text = AsString();
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
-  return text;
+  return TrimRight(AsString());
 }
 
 int32_t TIBXSQLVAR::AsLong() const {

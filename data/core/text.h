@@ -1,0 +1,16 @@
+// Trimming as the layer does it everywhere: blanks and control characters.
+#pragma once
+
+#include <string>
+
+inline std::string Trim(const std::string& text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+  return text.substr(begin, end - begin);
+}
+
+inline std::string TrimRight(std::string text) {
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
+  return text;
+}

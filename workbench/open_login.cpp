@@ -94,7 +94,7 @@ void TWorkbenchForm::FillTablesNode(const TStringList& names) {
 
 void TWorkbenchForm::Abrir1Click() {
   IBDatabase1->SetConnected(false);
-  qDeleteAll(TablesNode()->takeChildren());
+  FillTablesNode(TStringList());
   TreeView1->hide();
   PageControl1->hide();
   if (!ChosenDatabasePath.empty()) ShowLoginPanel();

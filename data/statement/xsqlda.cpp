@@ -40,6 +40,8 @@ bool IsKnownType(int type) {
     case SQL_BLOB:
     case SQL_ARRAY:
     case SQL_QUAD:
+    case SQL_BOOLEAN:
+    case SQL_NULL:  // a parameter of "? is null": it carries only its null indicator
       return true;
     default:
       return false;
@@ -304,6 +306,10 @@ std::string TIBXSQLVAR::AsString() const {
       return ReadBlob();
     case SQL_ARRAY:
       return "(Array)";
+    case SQL_BOOLEAN:
+      return AsBoolean() ? "True" : "False";
+    case SQL_NULL:
+      return "";
     default:
       RaiseConversionError();
   }
@@ -311,6 +317,13 @@ std::string TIBXSQLVAR::AsString() const {
 
 std::string TIBXSQLVAR::AsTrimString() const {
   return TrimRight(AsString());
+}
+
+int16_t TIBXSQLVAR::AsShort() const {
+  const int32_t value = AsLong();
+  if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max())
+    RaiseConversionError();
+  return static_cast<int16_t>(value);
 }
 
 int32_t TIBXSQLVAR::AsLong() const {
@@ -446,6 +459,22 @@ ISC_QUAD TIBXSQLVAR::AsQuad() const {
   return quad;
 }
 
+bool TIBXSQLVAR::AsBoolean() const {
+  if (IsNull()) return false;
+  const int type = SqlType();
+  if (type == SQL_BOOLEAN) return Data()[0] != 0;
+  if (IsIntegerType(type)) return RawInteger(type, Data()) != 0;
+  if (IsFloatType(type)) return RawFloat(type, Data()) != 0;
+  if (type == SQL_TEXT || type == SQL_VARYING) {
+    std::string text = Trim(AsString());
+    for (char& c : text)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (text == "TRUE") return true;
+    if (text == "FALSE") return false;
+  }
+  RaiseConversionError();
+}
+
 TVariant TIBXSQLVAR::AsVariant() const {
   if (IsNull()) return TVariant::Null();
   const int type = SqlType();
@@ -475,6 +504,10 @@ TVariant TIBXSQLVAR::AsVariant() const {
       return TVariant::FromDate(AsDateTime());
     case SQL_ARRAY:
       return TVariant::OfType(varArray);
+    case SQL_BOOLEAN:
+      return TVariant(AsBoolean());
+    case SQL_NULL:
+      return TVariant::Null();
     default:
       RaiseConversionError();
   }
@@ -600,6 +633,11 @@ void TIBXSQLVAR::SetAsQuad(const ISC_QUAD& value) {
   }
 }
 
+void TIBXSQLVAR::SetAsBoolean(bool value) {
+  const FB_BOOLEAN byte = value ? FB_TRUE : FB_FALSE;
+  WriteValue(SQL_BOOLEAN, 0, &byte, sizeof byte);
+}
+
 void TIBXSQLVAR::SetAsPointer(const void* data) {
   // Without bytes to copy there is no value: null, never a read through nothing.
   if (data == nullptr) {
@@ -669,10 +707,15 @@ void TIBXSQLVAR::SetAsVariant(const TVariant& value) {
     case varNull:
       SetIsNull(true);
       break;
+    case varBoolean:
+      if (described_type_ == SQL_BOOLEAN) {
+        SetAsBoolean(value.Integer() != 0);
+        break;
+      }
+      [[fallthrough]];
     case varSmallint:
     case varInteger:
     case varByte:
-    case varBoolean:
       SetAsLong(static_cast<int32_t>(value.Integer()));
       break;
     case varInt64:
@@ -802,6 +845,7 @@ void TIBXSQLDA::Initialize() {
     const int type = var.SqlType();
     var.max_len_ = (type == SQL_TEXT || type == SQL_VARYING) ? slot->sqllen : 0;
     if (!IsKnownType(type)) RaiseClientError(ceUnknownSqlDataType, {type});
+    var.described_type_ = type;
     const size_t length = slot->sqllen < 0 ? 0 : static_cast<size_t>(slot->sqllen);
     var.data_.assign(type == SQL_VARYING ? length + 2 : std::max<size_t>(length, 1), 0);
     slot->sqldata = var.data_.data();

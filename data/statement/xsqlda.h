@@ -52,7 +52,8 @@ class TIBXSQLVAR {
   std::string AsString() const;
   // AsString without trailing blanks and control characters.
   std::string AsTrimString() const;
-  int16_t AsShort() const { return static_cast<int16_t>(AsLong()); }
+  // Client error 38 outside the 16-bit range.
+  int16_t AsShort() const;
   int32_t AsLong() const;
   int64_t AsInt64() const;
   double AsDouble() const;
@@ -60,6 +61,8 @@ class TIBXSQLVAR {
   Currency AsCurrency() const;
   TDateTime AsDateTime() const;
   ISC_QUAD AsQuad() const;
+  // A boolean reads as itself, a number as non-zero, a text "true" or "false" in any case.
+  bool AsBoolean() const;
   TVariant AsVariant() const;
 
   // Writes; each sets the type of the variable to the value's own and lets the server
@@ -74,9 +77,11 @@ class TIBXSQLVAR {
   void SetAsDate(TDateTime value);
   void SetAsTime(TDateTime value);
   void SetAsQuad(const ISC_QUAD& value);
+  void SetAsBoolean(bool value);
   // Copies Size() bytes from `data` as text; a null pointer sets null when nullable.
   void SetAsPointer(const void* data);
   void SetAsString(const std::string& value);
+  // A boolean variant writes a boolean where the server described one, else 1 or 0.
   void SetAsVariant(const TVariant& value);
 
  private:
@@ -101,6 +106,8 @@ class TIBXSQLVAR {
   std::string name_;
   bool modified_ = false;
   int max_len_ = 0;
+  // The type the server described, kept while writes change the slot's own.
+  int described_type_ = 0;
   std::vector<char> data_;
   short null_indicator_ = 0;
 };

@@ -178,6 +178,54 @@ TEST(StatementValues, ScaledIntegersReadEveryWay) {
   }
 }
 
+TEST(StatementValues, BooleansReadAndWriteAsBooleans) {
+  TempDatabase file(TempDatabaseOptions{.setup = "CREATE TABLE BT (ID INTEGER, FLAG BOOLEAN);"});
+  Connection c(file.Path());
+  auto insert = c.Sql("insert into BT values (:ID, :FLAG)");
+  TIBXSQLVAR& flag = insert->ParamByName("FLAG");
+  EXPECT_EQ(flag.SqlType(), SQL_BOOLEAN);
+  int id = 0;
+  auto add = [&](const std::function<void()>& write) {
+    insert->ParamByName("ID").SetAsLong(++id);
+    write();
+    insert->ExecQuery();
+  };
+  add([&] { flag.SetAsBoolean(true); });
+  add([&] { flag.SetAsBoolean(false); });
+  add([&] { flag.Clear(); });
+  add([&] { flag.SetAsVariant(TVariant(true)); });
+  add([&] { flag.SetAsString("False"); });  // the server reads its own texts
+
+  auto sql = c.Sql("select FLAG, ID, cast(FLAG as varchar(5)) from BT order by ID");
+  sql->ExecQuery();
+  const bool expected[] = {true, false, false, true, false};
+  for (bool value : expected) {
+    SCOPED_TRACE(sql->Fields(1).AsLong());
+    TIBXSQLVAR& var = sql->Fields(0);
+    const bool null = sql->Fields(1).AsLong() == 3;
+    EXPECT_EQ(var.IsNull(), null);
+    EXPECT_EQ(var.AsBoolean(), value);
+    EXPECT_EQ(var.AsString(), null ? "" : value ? "True" : "False");
+    EXPECT_EQ(var.AsVariant(), null ? TVariant::Null() : TVariant(value));
+    if (!null) {
+      EXPECT_EQ(sql->Fields(2).AsBoolean(), value);  // "TRUE" or "FALSE" as text
+      EXPECT_EQ(ClientErrorCode([&] { var.AsDateTime(); }), ceInvalidConversion);
+    }
+    sql->Next();
+  }
+
+  // The server describes the parameter of "? is null" with the null type.
+  auto is_null = c.Sql("select count(*) from BT where :P is null");
+  EXPECT_EQ(is_null->ParamByName("P").SqlType(), SQL_NULL);
+  is_null->ParamByName("P").Clear();
+  is_null->ExecQuery();
+  EXPECT_EQ(is_null->Fields(0).AsLong(), 5);
+  is_null->Close();
+  is_null->ParamByName("P").SetAsLong(1);
+  is_null->ExecQuery();
+  EXPECT_EQ(is_null->Fields(0).AsLong(), 0);
+}
+
 TEST(StatementValues, ConversionsBetweenTypes) {
   PinnedFormats formats;
   TempDatabase file(TempDatabaseOptions{
@@ -209,6 +257,13 @@ TEST(StatementValues, ConversionsBetweenTypes) {
   EXPECT_EQ(t.AsDateTime(), CombineDateTime(EncodeDate(1999, 12, 31), EncodeTime(23, 59, 58, 0)));
   EXPECT_EQ(d.AsLong(), -2);
   EXPECT_EQ(d.AsInt64(), -2);
+
+  // A short read never wraps.
+  auto wide = c.Sql("select 70000, -32768, -32769 from RDB$DATABASE");
+  wide->ExecQuery();
+  EXPECT_EQ(ClientErrorCode([&] { wide->Fields(0).AsShort(); }), ceInvalidConversion);
+  EXPECT_EQ(wide->Fields(1).AsShort(), -32768);
+  EXPECT_EQ(ClientErrorCode([&] { wide->Fields(2).AsShort(); }), ceInvalidConversion);
 }
 
 TEST(StatementValues, WritesCheckLengthAndKind) {

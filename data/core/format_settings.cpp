@@ -393,8 +393,12 @@ bool TryStrToCurr(const std::string& text, Currency& result) {
   bool negative = false;
   if (pos < trimmed.size() && (trimmed[pos] == '-' || trimmed[pos] == '+'))
     negative = trimmed[pos++] == '-';
-  // Exact decimal reading, rounded half away from zero at the fifth decimal.
-  uint64_t scaled = 0;
+  // Exact decimal reading, rounded half away from zero at the fifth decimal. The limit is
+  // checked on the final value in wider arithmetic, where the running value stops growing
+  // far above it.
+  constexpr unsigned __int128 kPositiveLimit = std::numeric_limits<int64_t>::max();
+  constexpr unsigned __int128 kFarAbove = static_cast<unsigned __int128>(1) << 100;
+  unsigned __int128 scaled = 0;
   int decimals = -1, digits = 0;
   bool round_up = false;
   for (; pos < trimmed.size(); ++pos) {
@@ -410,14 +414,14 @@ bool TryStrToCurr(const std::string& text, Currency& result) {
       ++decimals;
       continue;
     }
-    if (scaled > 922337203685477ULL) return false;
-    scaled = scaled * 10 + (c - '0');
+    if (scaled < kFarAbove) scaled = scaled * 10 + static_cast<unsigned>(c - '0');
     if (decimals >= 0) ++decimals;
   }
   if (digits == 0) return false;
   for (int i = decimals < 0 ? 0 : decimals; i < 4; ++i) scaled *= 10;
   if (round_up) ++scaled;
-  if (scaled > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) return false;
-  result.value = negative ? -static_cast<int64_t>(scaled) : static_cast<int64_t>(scaled);
+  if (scaled > kPositiveLimit + (negative ? 1 : 0)) return false;
+  const auto magnitude = static_cast<uint64_t>(scaled);
+  result.value = static_cast<int64_t>(negative ? 0 - magnitude : magnitude);
   return true;
 }

@@ -251,16 +251,19 @@ double RawFloat(int type, const char* data) {
   return v;
 }
 
-// The exact decimal text of value * 10^scale (scale below 0), with the locale's separator.
+// The exact decimal text of value * 10^scale at any scale, written as currency is: the
+// locale's separator, no trailing zeros.
 std::string ScaledText(int64_t value, int scale) {
   uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   std::string digits = std::to_string(magnitude);
-  size_t decimals = static_cast<size_t>(-scale);
+  if (magnitude != 0 && scale > 0) digits.append(static_cast<size_t>(scale), '0');
+  const size_t decimals = scale < 0 ? static_cast<size_t>(-scale) : 0;
   if (digits.size() <= decimals) digits.insert(0, decimals + 1 - digits.size(), '0');
+  std::string fraction = digits.substr(digits.size() - decimals);
+  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
   std::string text = value < 0 ? "-" : "";
   text += digits.substr(0, digits.size() - decimals);
-  text += FormatSettings().DecimalSeparator;
-  text += digits.substr(digits.size() - decimals);
+  if (!fraction.empty()) text += FormatSettings().DecimalSeparator + fraction;
   return text;
 }
 
@@ -287,9 +290,7 @@ std::string TIBXSQLVAR::AsString() const {
     case SQL_SHORT:
     case SQL_LONG:
     case SQL_INT64:
-      if (SqlScale() == 0) return std::to_string(RawInteger(type, Data()));
-      if (SqlScale() < -4) return FloatToStr(AsDouble());
-      return CurrToStr(AsCurrency());
+      return ScaledText(RawInteger(type, Data()), SqlScale());
     case SQL_FLOAT:
     case SQL_DOUBLE:
     case SQL_D_FLOAT:

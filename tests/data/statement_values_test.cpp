@@ -2,8 +2,10 @@
 // conversions between them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -175,6 +177,72 @@ TEST(StatementValues, ScaledIntegersReadEveryWay) {
     EXPECT_EQ(sql->FieldByName("BN").AsCurrency(), Currency{sign > 0 ? -50 : 19990});
     EXPECT_EQ(sql->FieldByName("BN").AsString(), sign > 0 ? "-0,005" : "1,999");
     sql->Next();
+  }
+}
+
+TEST(StatementValues, ScaledIntegersNearTheirLimits) {
+  PinnedFormats formats;
+  TempDatabase file(TempDatabaseOptions{
+      .setup = "CREATE TABLE L (ID INTEGER, B4 NUMERIC(18,4), B2 NUMERIC(18,2), "
+               "B3 NUMERIC(18,3), B9 NUMERIC(18,9));"
+               "INSERT INTO L VALUES (1, 922337203685.478, 92233720368548, 9223372036855, "
+               "123456789.123456789);"
+               "INSERT INTO L SELECT 2, -B4, -B2, -B3, -B9 FROM L WHERE ID = 1;"
+               "INSERT INTO L VALUES (3, 922337203685477.5807, 92233720368547758.07, "
+               "9223372036854775.807, 9223372036.854775807);"
+               "INSERT INTO L SELECT 4, -B4 - 0.0001, -B2 - 0.01, -B3 - 0.001, "
+               "-B9 - 0.000000001 FROM L WHERE ID = 3;"});
+  Connection c(file.Path());
+  constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+  constexpr int64_t kNone = 0x7eadbeef;  // beyond the currency range: error 38
+  struct Case {
+    int id;
+    const char* column;
+    const char* text;
+    int64_t whole;
+    int64_t currency;
+  };
+  const Case cases[] = {
+      {1, "B4", "922337203685,478", 922337203685, 9223372036854780},
+      {1, "B2", "92233720368548", 92233720368548, 922337203685480000},
+      {1, "B3", "9223372036855", 9223372036855, 92233720368550000},
+      {1, "B9", "123456789,123456789", 123456789, 1234567891235},
+      {2, "B4", "-922337203685,478", -922337203685, -9223372036854780},
+      {2, "B2", "-92233720368548", -92233720368548, -922337203685480000},
+      {2, "B9", "-123456789,123456789", -123456789, -1234567891235},
+      {3, "B4", "922337203685477,5807", 922337203685477, std::numeric_limits<int64_t>::max()},
+      {3, "B2", "92233720368547758,07", 92233720368547758, kNone},
+      {3, "B3", "9223372036854775,807", 9223372036854775, kNone},
+      {3, "B9", "9223372036,854775807", 9223372036, 92233720368548},
+      {4, "B4", "-922337203685477,5808", -922337203685477, kMin},
+      {4, "B2", "-92233720368547758,08", -92233720368547758, kNone},
+      {4, "B9", "-9223372036,854775808", -9223372036, -92233720368548},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(std::string(test.column) + " of row " + std::to_string(test.id));
+    auto sql = c.Sql("select " + std::string(test.column) +
+                     " from L where ID = " + std::to_string(test.id));
+    sql->ExecQuery();
+    TIBXSQLVAR& var = sql->Fields(0);
+    EXPECT_EQ(var.AsString(), test.text);
+    EXPECT_EQ(var.AsInt64(), test.whole);
+    std::string plain = test.text;
+    std::replace(plain.begin(), plain.end(), ',', '.');
+    EXPECT_NEAR(var.AsDouble(), std::stod(plain), std::fabs(std::stod(plain)) * 1e-14);
+    if (test.currency == kNone) {
+      EXPECT_EQ(ClientErrorCode([&] { var.AsCurrency(); }), ceInvalidConversion);
+    } else {
+      EXPECT_EQ(var.AsCurrency(), Currency{test.currency});
+      if (var.SqlScale() >= -4) {
+        EXPECT_EQ(var.AsVariant(), TVariant(Currency{test.currency}));
+      }
+    }
+    if (test.whole == static_cast<int32_t>(test.whole)) {
+      EXPECT_EQ(var.AsLong(), test.whole);
+    } else {
+      EXPECT_EQ(ClientErrorCode([&] { var.AsLong(); }), ceInvalidConversion);
+    }
+    EXPECT_EQ(ClientErrorCode([&] { var.AsShort(); }), ceInvalidConversion);
   }
 }
 
@@ -358,6 +426,15 @@ TEST(FormatSettings, DatesTextAndNumbers) {
   EXPECT_TRUE(TryStrToCurr(" 1,23456 ", money));
   EXPECT_EQ(money, Currency{12346});
   EXPECT_FALSE(TryStrToCurr("1.5", money));  // not this locale's separator
+  // The limits hold for the final value, one further on the negative side.
+  EXPECT_TRUE(TryStrToCurr("922337203685477,5807", money));
+  EXPECT_EQ(money, Currency{std::numeric_limits<int64_t>::max()});
+  EXPECT_FALSE(TryStrToCurr("922337203685477,5808", money));
+  EXPECT_FALSE(TryStrToCurr("922337203685477,58075", money));  // rounds up past the limit
+  EXPECT_TRUE(TryStrToCurr("-922337203685477,5808", money));
+  EXPECT_EQ(money, Currency{std::numeric_limits<int64_t>::min()});
+  EXPECT_FALSE(TryStrToCurr("-922337203685477,5809", money));
+  EXPECT_FALSE(TryStrToCurr("99999999999999999999999", money));
   double real = 0;
   EXPECT_FALSE(TryStrToFloat("1.5", real));
   EXPECT_TRUE(TryStrToFloat("-1,5E3", real));

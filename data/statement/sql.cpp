@@ -232,6 +232,7 @@ void TIBSQL::ExecQuery() {
   XSQLDA* out = row_->Count() > 0 ? row_->AsXSQLDA() : nullptr;
   switch (sql_type_) {
     case SQLSelect:
+    case SQLSelectForUpdate:
       Call(ClientApi().isc_dsql_execute2(ClientStatusVector(), TRHandle(), &handle_, dialect, in,
                                          nullptr),
            true);
@@ -305,7 +306,7 @@ void TIBSQL::Close() {
       sql->record_count_ = 0;
     }
   } reset{this};
-  if (handle_ && sql_type_ == SQLSelect && open_) {
+  if (handle_ && IsSelect() && open_) {
     ISC_STATUS result = Call(
         ClientApi().isc_dsql_free_statement(ClientStatusVector(), &handle_, DSQL_close), false);
     if (result > 0 && ClientStatusVector()[0] == 1 &&
@@ -393,6 +394,6 @@ std::string TIBSQL::Plan() {
 }
 
 std::string TIBSQL::UniqueRelationName() const {
-  if (prepared_ && sql_type_ == SQLSelect) return row_->UniqueRelationName();
+  if (prepared_ && IsSelect()) return row_->UniqueRelationName();
   return "";
 }

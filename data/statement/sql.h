@@ -72,6 +72,8 @@ class TIBSQL : public TComponent {
   bool Eof() const { return eof_ || !open_; }
   int RecordCount() const { return record_count_; }
   TIBSQLTypes SQLType() const { return sql_type_; }
+  // A select, with or without "for update": it opens a cursor.
+  bool IsSelect() const { return sql_type_ == SQLSelect || sql_type_ == SQLSelectForUpdate; }
   const std::string& CursorName() const { return cursor_name_; }
 
   void Prepare();

@@ -77,6 +77,23 @@ TEST(Statement, SelectWithoutRowsIsOpenAtEof) {
   EXPECT_EQ(sql->RowsAffected(), -1);
 }
 
+TEST(Statement, SelectForUpdateOpensACursorLikeASelect) {
+  TempDatabase file(TempDatabaseOptions{.setup = kPeople});
+  Connection c(file.Path());
+  auto sql = c.Sql("select ID from PEOPLE where ID > 2 order by ID for update");
+  for (int round = 0; round < 2; ++round) {
+    sql->ExecQuery();  // a second run needs the first cursor closed on the server
+    EXPECT_EQ(sql->SQLType(), SQLSelectForUpdate);
+    EXPECT_TRUE(sql->Open());
+    EXPECT_EQ(sql->Fields(0).AsLong(), 3);
+    ASSERT_NE(sql->Next(), nullptr);
+    EXPECT_EQ(sql->Fields(0).AsLong(), 4);
+    EXPECT_EQ(sql->Next(), nullptr);
+    EXPECT_EQ(sql->UniqueRelationName(), "PEOPLE");
+    sql->Close();
+  }
+}
+
 TEST(Statement, RowsAffectedByType) {
   TempDatabase file(TempDatabaseOptions{.setup = kPeople});
   Connection c(file.Path());

@@ -1,5 +1,6 @@
 #include "data/statement/sql.h"
 
+#include <exception>
 #include <random>
 
 #include "data/client_api/client_api.h"
@@ -11,6 +12,15 @@
 #include "data/transaction/transaction.h"
 
 namespace {
+
+// The exception the status vector describes, composed now and raised later.
+std::exception_ptr StatusError() {
+  try {
+    RaiseStatusError();
+  } catch (...) {
+    return std::current_exception();
+  }
+}
 
 std::string RandomDigits(int count) {
   static std::mt19937 generator{std::random_device{}()};
@@ -55,10 +65,10 @@ TIBSQL::TIBSQL(TComponent* owner) : TComponent(owner) {
 TIBSQL::~TIBSQL() {
   try {
     if (open_) Close();
-    if (handle_) FreeHandle();
   } catch (const Exception&) {
-    // A destructor cannot report; the server frees the statement with the attachment.
+    // A destructor cannot report; the handle is freed all the same.
   }
+  FreeHandleQuietly();
   base_.reset();
 }
 
@@ -141,10 +151,7 @@ void TIBSQL::Prepare() {
   const int dialect = SQLDialect();
   try {
     Call(ClientApi().isc_dsql_alloc_statement2(ClientStatusVector(), DBHandle(), &handle_), true);
-    Call(ClientApi().isc_dsql_prepare(ClientStatusVector(), TRHandle(), &handle_, 0,
-                                      processed_sql_.c_str(), static_cast<unsigned short>(dialect),
-                                      nullptr),
-         true);
+    if (PrepareText(dialect) > 0) RaiseStatusError();
     std::string reply = SqlInfoReply(isc_info_sql_stmt_type, 8);
     if (reply[0] != isc_info_sql_stmt_type) RaiseClientError(ceUnknownError);
     int length = ClientApi().isc_vax_integer(reply.data() + 1, 2);
@@ -193,14 +200,24 @@ void TIBSQL::Prepare() {
     }
     prepared_ = true;
   } catch (...) {
-    if (handle_) {
-      try {
-        FreeHandle();
-      } catch (const Exception&) {
-        // The first failure is the one to report.
-      }
-    }
+    FreeHandleQuietly();
     throw;
+  }
+}
+
+ISC_STATUS TIBSQL::PrepareText(int dialect) {
+  return Call(ClientApi().isc_dsql_prepare(ClientStatusVector(), TRHandle(), &handle_, 0,
+                                           processed_sql_.c_str(),
+                                           static_cast<unsigned short>(dialect), nullptr),
+              false);
+}
+
+void TIBSQL::FreeHandleQuietly() {
+  if (!handle_) return;
+  try {
+    FreeHandle();
+  } catch (const Exception&) {
+    // An earlier failure is the one to report.
   }
 }
 
@@ -246,17 +263,21 @@ void TIBSQL::ExecQuery() {
       if (go_to_first_record_on_execute_) Next();
       break;
     case SQLExecProcedure: {
-      ISC_STATUS result = Call(ClientApi().isc_dsql_execute2(ClientStatusVector(), TRHandle(),
-                                                             &handle_, dialect, in, out),
-                               false);
-      if (result > 0) {
+      auto execute = [&] {
+        return Call(ClientApi().isc_dsql_execute2(ClientStatusVector(), TRHandle(), &handle_,
+                                                  dialect, in, out),
+                    false);
+      };
+      if (execute() > 0) {
         if (StatusVectorHas({isc_lock_conflict})) RaiseStatusError();
-        Call(ClientApi().isc_dsql_prepare(ClientStatusVector(), TRHandle(), &handle_, 0,
-                                          processed_sql_.c_str(), 1, nullptr),
-             false);
-        Call(ClientApi().isc_dsql_execute2(ClientStatusVector(), TRHandle(), &handle_, dialect, in,
-                                           out),
-             true);
+        // Composed now: the retry's calls overwrite the status vector.
+        std::exception_ptr first = StatusError();
+        PrepareText(1);
+        if (execute() > 0) {
+          // Back to the statement's own dialect, or unprepared so the next call prepares.
+          if (PrepareText(dialect) > 0) FreeHandleQuietly();
+          std::rethrow_exception(first);
+        }
       }
       break;
     }

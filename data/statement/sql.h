@@ -115,6 +115,10 @@ class TIBSQL : public TComponent {
   std::string SqlInfoReply(char item, size_t size);
   using TDescribeCall = ISC_STATUS (*)(ISC_STATUS*, isc_stmt_handle*, unsigned short, XSQLDA*);
   void Describe(TIBXSQLDA& descriptor, TDescribeCall describe, int dialect);
+  // Prepares the processed text on the held handle; returns the status, never raises.
+  ISC_STATUS PrepareText(int dialect);
+  // FreeHandle with its failure dropped, when a handle is held.
+  void FreeHandleQuietly();
 
   std::unique_ptr<TIBBase> base_;
   TStringList sql_;

@@ -248,6 +248,31 @@ TEST(Statement, ExecuteProcedureReturnsOutputs) {
   EXPECT_EQ(sql->FieldByName("Z").AsString(), "ok");
 }
 
+TEST(Statement, FailedProcedureReportsItsOwnErrorAndStaysUsable) {
+  TempDatabase file(TempDatabaseOptions{
+      .setup = "CREATE EXCEPTION BOOM 'It went boom';"
+               "SET TERM ^ ;"
+               "CREATE PROCEDURE \"Checked\" (X INTEGER) RETURNS (Y INTEGER) AS "
+               "BEGIN IF (X > 0) THEN EXCEPTION BOOM; Y = X - 1; END^"
+               "SET TERM ; ^"});
+  Connection c(file.Path());
+  // The quoted name does not prepare in dialect 1, so the retry fails too.
+  auto sql = c.Sql("execute procedure \"Checked\" :x");
+  for (int round = 0; round < 2; ++round) {
+    sql->ParamByName("X").SetAsLong(1);
+    try {
+      sql->ExecQuery();
+      FAIL() << "the procedure's exception was not raised";
+    } catch (const EIBInterBaseError& e) {
+      EXPECT_NE(e.Message().find("It went boom"), std::string::npos) << e.Message();
+    }
+    EXPECT_TRUE(sql->Prepared());
+    sql->ParamByName("X").SetAsLong(0);
+    sql->ExecQuery();
+    EXPECT_EQ(sql->FieldByName("Y").AsLong(), -1);
+  }
+}
+
 TEST(Statement, DbKeyParameterTakesRawBytesWithinItsBuffer) {
   TempDatabase file(TempDatabaseOptions{.setup = kPeople});
   Connection c(file.Path());

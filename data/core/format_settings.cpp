@@ -230,7 +230,13 @@ std::string FormatDateTime(const std::string& format, TDateTime value) {
         out += run >= 2 ? TwoDigits(month) : std::to_string(month);
         break;
       case 'y':
-        out += run >= 3 ? std::to_string(year) : TwoDigits(year % 100);
+        if (run >= 3) {
+          char buffer[16];
+          std::snprintf(buffer, sizeof buffer, "%04d", year);
+          out += buffer;
+        } else {
+          out += TwoDigits(year % 100);
+        }
         break;
       case 'h':
         out += run >= 2 ? TwoDigits(hour) : std::to_string(hour);

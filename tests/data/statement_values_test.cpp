@@ -411,6 +411,8 @@ TEST(FormatSettings, DatesTextAndNumbers) {
   EXPECT_EQ(y * 10000 + m * 100 + d, 18991229);
   EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz 'at' d/m/yy", 36526.5 + 1.0 / 86400000),
             "2000-01-01 12:00:00.001 at 1/1/00");
+  EXPECT_EQ(DateToStr(EncodeDate(1, 1, 1)), "01/01/0001");  // four letters, four digits
+  EXPECT_EQ(FormatDateTime("yy", EncodeDate(987, 6, 5)), "87");
   TDateTime value = 0;
   EXPECT_TRUE(TryStrToDateTime("31/12/1999", value));
   EXPECT_EQ(value, EncodeDate(1999, 12, 31));

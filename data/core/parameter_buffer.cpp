@@ -25,3 +25,9 @@ void AppendCountedValue(std::string& buffer, int code, const std::string& value,
   buffer += static_cast<char>(value.size());
   buffer += value;
 }
+
+void CheckBufferLength(const std::string& buffer, const std::string& kind) {
+  if (buffer.size() > 32767)
+    RaiseClientError(ceWrappedException, {"The " + kind + " is too long: " +
+                                          std::to_string(buffer.size()) + " bytes, at most 32767"});
+}

@@ -14,3 +14,7 @@ std::string ParameterName(const std::string& written, const std::string& prefix)
 // short by its length byte, so it is refused with a client error naming `constant`.
 void AppendCountedValue(std::string& buffer, int code, const std::string& value,
                         const std::string& constant);
+
+// The client library reads a buffer's length as a 16-bit signed value, so a longer one
+// is refused with a client error naming the buffer ("DPB", "TPB").
+void CheckBufferLength(const std::string& buffer, const std::string& kind);

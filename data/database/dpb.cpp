@@ -155,5 +155,6 @@ std::string BuildDpb(const TStringList& params) {
         RaiseClientError(ceDpbConstantUnsupported, {std::string(kDpbNames[code - 1])});
     }
   }
+  CheckBufferLength(dpb, "DPB");
   return dpb;
 }

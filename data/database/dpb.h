@@ -7,7 +7,8 @@
 
 // Version byte 1, then one item per line. Raises client error 11 for a known but
 // unsupported name, 114 for an unknown one, EConvertError for a number that is not
-// one, and a client error naming the parameter for a text value over 255 bytes.
+// one, a client error naming the parameter for a text value over 255 bytes, and one
+// for a DPB over 32767 bytes.
 std::string BuildDpb(const TStringList& params);
 
 // The name of DPB parameter `code` (1 to 67) without its prefix; "" outside that range.

@@ -64,5 +64,6 @@ std::string BuildTpb(const TStringList& params) {
         RaiseClientError(ceTpbConstantUnsupported, {name});
     }
   }
+  CheckBufferLength(tpb, "TPB");
   return tpb;
 }

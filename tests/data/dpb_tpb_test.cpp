@@ -64,6 +64,23 @@ TEST(Dpb, OverlongTextValueIsRefusedNamingTheParameter) {
   EXPECT_NE(message.find("isc_dpb_password"), std::string::npos) << message;
 }
 
+// Lines of `name`=255 bytes, one item of 257 bytes each.
+TStringList LongLines(const std::string& name, int count) {
+  TStringList lines;
+  for (int i = 0; i < count; ++i) lines.Add(name + "=" + std::string(255, 'v'));
+  return lines;
+}
+
+TEST(ParameterBuffers, OverlongInTotalIsRefused) {
+  // The client library reads the total length as a 16-bit signed value.
+  EXPECT_EQ(BuildDpb(LongLines("lc_messages", 127)).size(), 1u + 127u * 257u);
+  EXPECT_EQ(MessageOf<EIBClientError>([] { BuildDpb(LongLines("lc_messages", 128)); }),
+            "The DPB is too long: 32897 bytes, at most 32767");
+  EXPECT_EQ(BuildTpb(LongLines("lock_read", 127)).size(), 1u + 127u * 257u);
+  EXPECT_EQ(MessageOf<EIBClientError>([] { BuildTpb(LongLines("lock_write", 128)); }),
+            "The TPB is too long: 32897 bytes, at most 32767");
+}
+
 TEST(Tpb, Bytes) {
   EXPECT_EQ(BuildTpb({}), "");
   EXPECT_EQ(BuildTpb({"", "   "}), Bytes({3}));

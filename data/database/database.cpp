@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <stdexcept>
 
 #include "data/client_api/client_api.h"
 #include "data/core/host_timer.h"
@@ -25,14 +26,44 @@ void TCustomConnection::RegisterClient(TComponent* client,
 }
 
 void TCustomConnection::UnregisterClient(TComponent* client) {
-  std::erase_if(clients_, [client](const TClient& entry) { return entry.client == client; });
+  auto leaves = [client](const TClient& entry) { return entry.client == client; };
+  if (notice_rounds_ == 0) {
+    std::erase_if(clients_, leaves);
+    return;
+  }
+  // During a round the entry is only emptied, so the round's indexes stay true.
+  for (TClient& entry : clients_)
+    if (leaves(entry)) entry = TClient{nullptr, nullptr};
+}
+
+int TCustomConnection::DataSetCount() const {
+  return static_cast<int>(std::count_if(clients_.begin(), clients_.end(),
+                                        [](const TClient& entry) { return entry.client; }));
+}
+
+TComponent* TCustomConnection::DataSets(int index) const {
+  for (const TClient& entry : clients_)
+    if (entry.client && index-- == 0) return entry.client;
+  throw std::out_of_range("TCustomConnection::DataSets");
 }
 
 void TCustomConnection::SendConnectEvent(bool connected) {
-  // A copy: a client may leave the list while it hears the news.
-  std::vector<TClient> clients = clients_;
-  for (const TClient& entry : clients)
-    if (entry.connect_change) entry.connect_change(connected);
+  // The live list by index: a client freed by another's handler is skipped, never called.
+  struct TRound {
+    TCustomConnection* connection;
+    ~TRound() {
+      if (--connection->notice_rounds_ == 0)
+        std::erase_if(connection->clients_, [](const TClient& entry) { return !entry.client; });
+    }
+  };
+  ++notice_rounds_;
+  TRound round{this};
+  for (size_t i = 0; i < clients_.size(); ++i) {
+    if (!clients_[i].client || !clients_[i].connect_change) continue;
+    // A copy: the handler may replace its own entry or grow the list while it runs.
+    std::function<void(bool)> notice = clients_[i].connect_change;
+    notice(connected);
+  }
 }
 
 // The connection.
@@ -211,6 +242,8 @@ void TIBDatabase::ParamsChanging() {
 void TIBDatabase::SetDefaultTransaction(TIBTransaction* transaction) {
   if (transaction == default_transaction_) return;
   TIBTransaction* old = default_transaction_;
+  if (old && old->InTransaction() && old->FindDatabase(this) >= 0)
+    RaiseClientError(ceTransactionActive);
   default_transaction_ = nullptr;
   // Leaving is mutual, so that neither side keeps a pointer the other may outlive.
   if (old && old->DefaultDatabase() != this) {
@@ -313,9 +346,10 @@ void TIBDatabase::Loaded() {
   }
   if (!connect) return;
   if (!Connected()) Open();
+  // The stored-active transactions start here, after the connect, loaded or not yet.
   for (size_t i = 0; i < transactions_.size(); ++i) {
     TIBTransaction* transaction = transactions_[i];
-    if (transaction && transaction->streamed_active_ && !transaction->IsLoading()) {
+    if (transaction && transaction->streamed_active_) {
       transaction->streamed_active_ = false;
       if (!transaction->InTransaction()) transaction->StartTransaction();
     }

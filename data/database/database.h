@@ -26,8 +26,8 @@ class TCustomConnection : public TComponent {
   // again replaces its callback.
   void RegisterClient(TComponent* client, std::function<void(bool connected)> connect_change);
   void UnregisterClient(TComponent* client);
-  int DataSetCount() const { return static_cast<int>(clients_.size()); }
-  TComponent* DataSets(int index) const { return clients_.at(index).client; }
+  int DataSetCount() const;
+  TComponent* DataSets(int index) const;
 
   TNotifyEvent BeforeConnect;
   TNotifyEvent AfterConnect;
@@ -39,10 +39,11 @@ class TCustomConnection : public TComponent {
 
  private:
   struct TClient {
-    TComponent* client;
+    TComponent* client;  // null once it left during a round of notices
     std::function<void(bool)> connect_change;
   };
   std::vector<TClient> clients_;
+  int notice_rounds_ = 0;
 };
 
 enum TTraceFlag : unsigned {
@@ -88,6 +89,8 @@ class TIBDatabase : public TCustomConnection {
   void SetLoginPrompt(bool value) { login_prompt_ = value; }
 
   TIBTransaction* DefaultTransaction() const { return default_transaction_; }
+  // Client error 19 while the current default is active on this connection: leaving the
+  // list would strand its work.
   void SetDefaultTransaction(TIBTransaction* transaction);
 
   // Milliseconds; 0 is off; negative raises client error 20.

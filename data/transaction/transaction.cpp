@@ -51,16 +51,6 @@ void TIBTransaction::SetActive(bool active) {
     Rollback();
 }
 
-void TIBTransaction::Loaded() {
-  TComponent::Loaded();
-  if (!streamed_active_) return;
-  streamed_active_ = false;
-  // A connection that ignores its stored state ignores the transaction's too.
-  for (TIBDatabase* database : databases_)
-    if (database && !database->AllowStreamedConnected()) return;
-  if (!InTransaction()) StartTransaction();
-}
-
 void TIBTransaction::StartTransaction() {
   CheckNotInTransaction();
   if (DatabaseCount() == 0) RaiseClientError(ceNoDatabasesInTransaction);

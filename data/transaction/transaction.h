@@ -27,7 +27,8 @@ class TIBTransaction : public TComponent {
   ~TIBTransaction() override;
 
   bool InTransaction() const { return handle_ != 0; }
-  // true starts unless active; false rolls back if active; while loading only remembered.
+  // true starts unless active; false rolls back if active. While loading it is only
+  // remembered: the connection starts a stored-active transaction after it connects.
   bool Active() const { return InTransaction(); }
   void SetActive(bool active);
 
@@ -106,9 +107,6 @@ class TIBTransaction : public TComponent {
 
   // The TPB of the last successful build.
   const std::string& Tpb() const { return tpb_; }
-
- protected:
-  void Loaded() override;
 
  private:
   friend class TIBDatabase;

@@ -263,10 +263,23 @@ TEST(Database, StoredStatesApplyWhenLoadingEnds) {
   db.SetConnected(true);
   tr.SetActive(true);
   EXPECT_FALSE(db.Connected());
-  tr.EndLoading();  // starting opens the connection that was stored connected
+  tr.EndLoading();  // the transaction does not act on its stored state
+  EXPECT_FALSE(db.Connected());
+  EXPECT_FALSE(tr.InTransaction());
+  db.EndLoading();  // the connection connects, then starts it
   EXPECT_TRUE(db.Connected());
   EXPECT_TRUE(tr.InTransaction());
+  tr.Commit();
+  db.Close();
+
+  // Loaded in the other order: a transaction not yet loaded is started all the same.
+  db.BeginLoading();
+  tr.BeginLoading();
+  db.SetConnected(true);
+  tr.SetActive(true);
   db.EndLoading();
+  EXPECT_TRUE(tr.InTransaction());
+  tr.EndLoading();
   tr.Commit();
   db.Close();
 
@@ -279,6 +292,57 @@ TEST(Database, StoredStatesApplyWhenLoadingEnds) {
   tr.EndLoading();
   EXPECT_FALSE(db.Connected());
   EXPECT_FALSE(tr.InTransaction());
+}
+
+TEST(Database, ClientFreedByAnotherClientsConnectNoticeIsNotCalled) {
+  TempDatabase file;
+  TIBDatabase db;
+  Prepare(db, file.Path());
+  std::vector<std::string> log;
+  TComponent first_owner;
+  auto second_owner = std::make_unique<TComponent>();
+  TIBBase first(&first_owner);
+  auto second = std::make_unique<TIBBase>(second_owner.get());
+  first.ConnectChange = [&](bool) {
+    log.push_back("first");
+    second.reset();  // the second client leaves the list while the first hears the news
+    second_owner.reset();
+  };
+  second->ConnectChange = [&](bool) { log.push_back("second"); };
+  first.SetDatabase(&db);
+  second->SetDatabase(&db);
+  ASSERT_EQ(db.DataSetCount(), 2);
+  db.Open();
+  EXPECT_EQ(log, std::vector<std::string>{"first"});
+  EXPECT_EQ(db.DataSetCount(), 1);
+  EXPECT_EQ(db.DataSets(0), &first_owner);
+}
+
+TEST(Database, ActiveDefaultTransactionCannotBeReplaced) {
+  TempDatabase file(TempDatabaseOptions{.setup = "CREATE TABLE T (ID INTEGER);"});
+  TIBDatabase db;
+  Prepare(db, file.Path());
+  TIBTransaction tr, other;
+  db.SetDefaultTransaction(&tr);
+  db.Open();
+  tr.StartTransaction();
+  ExecSql(db, tr, "INSERT INTO T VALUES (1)");
+  int code = 0;
+  try {
+    db.SetDefaultTransaction(&other);
+  } catch (const EIBClientError& e) {
+    code = e.SqlErrorCode();
+  }
+  EXPECT_EQ(code, ceTransactionActive);
+  EXPECT_EQ(db.DefaultTransaction(), &tr);
+  EXPECT_GE(tr.FindDatabase(&db), 0);
+  EXPECT_EQ(MessageOf<EIBClientError>([&] { db.SetDefaultTransaction(nullptr); }),
+            "Transaction is active");
+  tr.Commit();
+  db.SetDefaultTransaction(&other);  // idle: taken
+  EXPECT_EQ(db.DefaultTransaction(), &other);
+  db.Close();
+  EXPECT_EQ(LastNumber(file.RunSql("SELECT COUNT(*) FROM T;")), 1);
 }
 
 TEST(Database, DestroyingAnOpenConnectionCommitsItsTransaction) {

@@ -651,33 +651,21 @@ void TIBXSQLVAR::SetAsPointer(const void* data) {
 
 void TIBXSQLVAR::SetTextValue(const std::string& value, bool check_max_len) {
   std::vector<TIBXSQLVAR*> vars = Namesakes();
-  // Every check first, so that a refused text leaves all namesakes as they were.
+  // Every check first, so that a refused text leaves all namesakes as they were. A key
+  // parameter (RDB$DB_KEY = ?) is described as an unnamed CHAR(8): its length holds it.
   for (TIBXSQLVAR* var : vars) {
-    const std::string column = var->SqlName();
-    if (column == "DB_KEY" || column == "RDB$DB_KEY") {
-      // A key has a fixed size: a longer text would not fit its buffer.
-      if (value.size() > var->data_.size())
-        RaiseClientError(ceStringTooLong, {value.size(), var->data_.size()});
-    } else if (check_max_len && var->max_len_ > 0 &&
-               value.size() > static_cast<size_t>(var->max_len_)) {
+    if (check_max_len && var->max_len_ > 0 && value.size() > static_cast<size_t>(var->max_len_))
       RaiseClientError(ceStringTooLong, {value.size(), var->max_len_});
-    } else if (value.size() > kMaxTextLength) {
+    if (value.size() > kMaxTextLength)
       RaiseClientError(ceStringTooLong, {value.size(), kMaxTextLength});
-    }
   }
   if (IsNullable()) SetIsNull(false);
   for (TIBXSQLVAR* var : vars) {
-    const std::string column = var->SqlName();
-    if (column == "DB_KEY" || column == "RDB$DB_KEY") {
-      std::memcpy(var->data_.data(), value.data(), value.size());
-      std::memset(var->data_.data() + value.size(), 0, var->data_.size() - value.size());
-    } else {
-      var->slot_->sqltype = static_cast<ISC_SHORT>(SQL_TEXT | (var->slot_->sqltype & 1));
-      var->slot_->sqllen = static_cast<ISC_SHORT>(value.size());
-      var->ResizeBuffer(value.size() + 1);
-      std::memcpy(var->data_.data(), value.data(), value.size());
-      var->data_[value.size()] = '\0';
-    }
+    var->slot_->sqltype = static_cast<ISC_SHORT>(SQL_TEXT | (var->slot_->sqltype & 1));
+    var->slot_->sqllen = static_cast<ISC_SHORT>(value.size());
+    var->ResizeBuffer(value.size() + 1);
+    std::memcpy(var->data_.data(), value.data(), value.size());
+    var->data_[value.size()] = '\0';
     var->modified_ = true;
   }
 }

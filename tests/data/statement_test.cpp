@@ -273,7 +273,7 @@ TEST(Statement, FailedProcedureReportsItsOwnErrorAndStaysUsable) {
   }
 }
 
-TEST(Statement, DbKeyParameterTakesRawBytesWithinItsBuffer) {
+TEST(Statement, DbKeyParameterTakesTheKeyWithinItsLength) {
   TempDatabase file(TempDatabaseOptions{.setup = kPeople});
   Connection c(file.Path());
   auto keys = c.Sql("select RDB$DB_KEY, ID from PEOPLE where ID = 3");
@@ -283,6 +283,8 @@ TEST(Statement, DbKeyParameterTakesRawBytesWithinItsBuffer) {
 
   auto sql = c.Sql("select NAME from PEOPLE where RDB$DB_KEY = :K");
   TIBXSQLVAR& param = sql->ParamByName("K");
+  EXPECT_EQ(param.SqlName(), "");  // described as a plain CHAR(8)
+  EXPECT_EQ(param.SqlType(), SQL_TEXT);
   int code = 0;
   EXPECT_EQ(ClientError([&] { param.SetAsString(key + "overflow"); }, &code),
             "Trying to store a string of length 16 into a field that can only contain 8");
@@ -291,6 +293,30 @@ TEST(Statement, DbKeyParameterTakesRawBytesWithinItsBuffer) {
   sql->ExecQuery();
   EXPECT_FALSE(sql->Eof());
   EXPECT_EQ(sql->Fields(0).AsString(), "Carla");
+}
+
+TEST(Statement, FetchFailingMidCursorRaisesAndLeavesTheStatementUsable) {
+  TempDatabase file(TempDatabaseOptions{
+      .setup = "CREATE TABLE R (ID INTEGER);"
+               "SET TERM ^ ;"
+               "EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN "
+               "WHILE (I <= 40) DO BEGIN INSERT INTO R VALUES (:I); I = I + 1; END END^"
+               "SET TERM ; ^"});
+  Connection c(file.Path());
+  auto sql = c.Sql("select ID, 100 / (ID - 30) from R");
+  for (int round = 0; round < 2; ++round) {
+    sql->ExecQuery();
+    int fetched = 0;
+    try {
+      while (sql->Next()) ++fetched;
+      FAIL() << "the division by zero was not raised";
+    } catch (const EIBInterBaseError& e) {
+      EXPECT_NE(e.Message().find("divide by zero"), std::string::npos) << e.Message();
+    }
+    EXPECT_EQ(fetched, 28);  // rows 2 to 29 after the first
+    EXPECT_FALSE(sql->Open());
+    EXPECT_TRUE(sql->Prepared());
+  }
 }
 
 TEST(Statement, DestroyingOpenStatementsAndTheirConnection) {

@@ -188,11 +188,12 @@ std::string Format(const std::string& pattern, const std::vector<TFormatArg>& ar
       continue;
     }
     size_t j = i + 1;
-    while (j < pattern.size() && std::string_view("-+ #0123456789.").find(pattern[j]) !=
-                                     std::string_view::npos)
+    while (j < pattern.size() &&
+           std::string_view("-+ #0123456789.").find(pattern[j]) != std::string_view::npos)
       ++j;
-    if (j >= pattern.size()) throw EConvertError("Format '" + pattern + "' invalid or incompatible with argument");
-    const std::string spec = pattern.substr(i, j - i);
+    if (j >= pattern.size())
+      throw EConvertError("Format '" + pattern + "' invalid or incompatible with argument");
+    const std::string directive = pattern.substr(i, j - i);
     const char kind = pattern[j];
     if (next >= args.size())
       throw EConvertError("Format '" + pattern + "' invalid or incompatible with argument");
@@ -203,14 +204,15 @@ std::string Format(const std::string& pattern, const std::vector<TFormatArg>& ar
     } else if ((kind == 'd' || kind == 'x' || kind == 'X') &&
                std::holds_alternative<long long>(value)) {
       long long n = std::get<long long>(value);
-      const std::string f = spec + (kind == 'd' ? "lld" : kind == 'x' ? "llx" : "llX");
+      const std::string f = directive + (kind == 'd' ? "lld" : kind == 'x' ? "llx" : "llX");
       // %x shows the 32-bit pattern, as the messages expect.
       if (kind != 'd') n = static_cast<unsigned long long>(static_cast<uint32_t>(n));
       std::snprintf(buffer, sizeof buffer, f.c_str(), n);
       out += buffer;
     } else if (kind == 'p' && std::holds_alternative<const void*>(value)) {
       std::snprintf(buffer, sizeof buffer, "%08llX",
-                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(std::get<const void*>(value))));
+                    static_cast<unsigned long long>(
+                        reinterpret_cast<uintptr_t>(std::get<const void*>(value))));
       out += buffer;
     } else {
       throw EConvertError("Format '" + pattern + "' invalid or incompatible with argument");
@@ -224,7 +226,9 @@ void RaiseClientError(TClientErrorCode code, const std::vector<TFormatArg>& args
   throw EIBClientError(code, Format(ClientErrorMessage(code), args));
 }
 
-ISC_STATUS* ClientStatusVector() { return t_status_vector; }
+ISC_STATUS* ClientStatusVector() {
+  return t_status_vector;
+}
 
 TIBErrorMessages ErrorMessageOptions() {
   std::lock_guard<std::mutex> guard(MessageOptionsLock());

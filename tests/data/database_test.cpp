@@ -252,6 +252,41 @@ TEST(Database, ARefusingLinkStopsAPlainCloseButNotAForcedOne) {
   EXPECT_EQ(link.Database(), nullptr);
 }
 
+TEST(Database, RefusedDetachLeavesTheConnectionOpen) {
+  TempDatabase file;
+  TIBDatabase db;
+  Prepare(db, file.Path());
+  TComponent owner;
+  TIBBase link(&owner);
+  std::vector<std::string> log;
+  db.BeforeDisconnect = [&](TComponent*) { log.push_back("before"); };
+  db.AfterDisconnect = [&](TComponent*) { log.push_back("after"); };
+  link.BeforeDatabaseDisconnect = [&](TIBBase*) { log.push_back("link before"); };
+  link.AfterDatabaseDisconnect = [&](TIBBase*) { log.push_back("link after"); };
+  link.SetDatabase(&db);
+  db.Open();
+  // A transaction the connection does not know of keeps the detach from going through.
+  TIBTransaction stranger;
+  stranger.AddDatabase(&db);
+  stranger.StartTransaction();
+  isc_tr_handle open = stranger.Handle();
+  *stranger.HandleAddress() = 0;
+  try {
+    db.Close();
+    ADD_FAILURE() << "the detach went through";
+  } catch (const EIBInterBaseError& e) {
+    EXPECT_NE(e.Message().find("open transaction"), std::string::npos) << e.Message();
+  }
+  EXPECT_TRUE(db.Connected());
+  EXPECT_EQ(log, (std::vector<std::string>{"before", "link before"}));
+  ClientApi().isc_rollback_transaction(ClientStatusVector(), &open);
+
+  log.clear();
+  db.ForceClose();
+  EXPECT_FALSE(db.Connected());
+  EXPECT_EQ(log, (std::vector<std::string>{"before", "link before", "link after", "after"}));
+}
+
 TEST(Database, StoredStatesApplyWhenLoadingEnds) {
   TempDatabase file;
   TIBDatabase db;

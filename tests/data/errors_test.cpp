@@ -109,6 +109,27 @@ TEST(StatusErrors, PermissionFailureIsARoleErrorNotAnInterBaseError) {
   EXPECT_TRUE(caught_as_ib_error);
 }
 
+TEST(StatusErrors, MessageJoinsTextsWithCrLfAndDropsTheFinalPeriod) {
+  CheckClientLibraryLoaded();
+  static const char first[] = "alpha.";
+  static const char second[] = "beta\n";  // ends a line itself: no CR LF added after it
+  static const char third[] = "gamma\ndelta.";
+  const ISC_STATUS vector[] = {
+      isc_arg_gds, isc_random, isc_arg_string, reinterpret_cast<ISC_STATUS>(first),
+      isc_arg_gds, isc_random, isc_arg_string, reinterpret_cast<ISC_STATUS>(second),
+      isc_arg_gds, isc_random, isc_arg_string, reinterpret_cast<ISC_STATUS>(third),
+      isc_arg_end};
+  std::memcpy(ClientStatusVector(), vector, sizeof vector);
+  try {
+    RaiseStatusError();
+  } catch (const EIBInterBaseError& e) {
+    EXPECT_EQ(e.Message(), "alpha.\r\nbeta\ngamma\ndelta");
+    EXPECT_EQ(e.StatusCode(), isc_random);
+    return;
+  }
+  FAIL() << "nothing raised";
+}
+
 TEST(StatusErrors, StatusVectorWalkSkipsTextClusters) {
   ISC_STATUS* status = ClientStatusVector();
   static const char text[] = "abc";

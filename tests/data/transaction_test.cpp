@@ -192,6 +192,19 @@ TEST(Transaction, RefusedCommit) {
   EXPECT_FALSE(s.tr.InTransaction());
   EXPECT_EQ(after, 1);
   EXPECT_EQ(s.Count(), 0);
+  EXPECT_NO_THROW(s.db.Close());  // nothing left open on the server
+}
+
+TEST(Transaction, TheTpbReachesTheStart) {
+  TempDatabase file(TempDatabaseOptions{.setup = kTable});
+  Session s(file.Path());
+  s.tr.Params().Add("lock_read=NO_SUCH_TABLE");  // built fine, refused by the server
+  EXPECT_THROW(s.tr.StartTransaction(), EIBInterBaseError);
+  EXPECT_EQ(s.tr.Handle(), 0u);
+  EXPECT_FALSE(s.tr.InTransaction());
+  s.tr.Params().SetStrings(0, "lock_read=T");
+  s.tr.StartTransaction();
+  EXPECT_TRUE(s.tr.InTransaction());
 }
 
 TEST(Transaction, DisconnectAndDestructionEndByDefaultAction) {

@@ -1,0 +1,920 @@
+#include "data/dataset/ib_dataset.h"
+
+#include <algorithm>
+#include <climits>
+#include <new>
+
+#include "data/client_api/client_api.h"
+#include "data/core/text.h"
+#include "data/database/database.h"
+#include "data/database/ib_base.h"
+#include "data/errors/errors.h"
+#include "data/statement/sql.h"
+#include "data/transaction/transaction.h"
+
+using namespace ib_row;
+
+namespace {
+
+constexpr size_t kBlobSegmentSize = 32000;
+
+// Row offsets and sizes must also fit the descriptor's 32-bit data offset.
+[[noreturn]] void RaiseRowTooLarge(const TComponent* dataset) {
+  DatabaseError("The row is too large for a row buffer", dataset);
+}
+
+size_t CheckedAdd(size_t a, size_t b, const TComponent* dataset) {
+  size_t result;
+  if (__builtin_add_overflow(a, b, &result) || result > INT32_MAX) RaiseRowTooLarge(dataset);
+  return result;
+}
+
+size_t CheckedMul(size_t a, size_t b, const TComponent* dataset) {
+  size_t result;
+  if (__builtin_mul_overflow(a, b, &result)) RaiseRowTooLarge(dataset);
+  return result;
+}
+
+// Bytes a column takes in the data area: every value in its exact form (raw scaled
+// integers, raw date and time counts), so nothing is rounded on the way in or out.
+size_t DataSizeOf(int type, int scale, int length) {
+  switch (type) {
+    case SQL_DOUBLE:
+    case SQL_FLOAT:
+    case SQL_D_FLOAT:
+    case SQL_INT64:
+    case SQL_TIMESTAMP:
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+      return 8;
+    case SQL_SHORT:
+    case SQL_LONG:
+      return scale == 0 ? 4 : 8;
+    case kSqlBoolean:
+      return 1;
+    default:
+      return length < 0 ? 0 : static_cast<size_t>(length);
+  }
+}
+
+// A blob's contents held in memory, for reading.
+class TBlobReadStream : public TStream {
+ public:
+  explicit TBlobReadStream(std::string contents) : contents_(std::move(contents)) {}
+  int64_t Read(void* buffer, int64_t count) override {
+    const int64_t size = Size();
+    const int64_t n = std::clamp<int64_t>(std::min(count, size - position_), 0, size);
+    if (n > 0) std::memcpy(buffer, contents_.data() + position_, static_cast<size_t>(n));
+    position_ += n;
+    return n;
+  }
+  int64_t Write(const void*, int64_t) override { RaiseClientError(ceBlobNotWritable); }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+    const int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? position_ : Size();
+    position_ = std::clamp<int64_t>(base + offset, 0, Size());
+    return position_;
+  }
+  int64_t Size() override { return static_cast<int64_t>(contents_.size()); }
+  void SetSize(int64_t) override { RaiseClientError(ceBlobNotWritable); }
+
+ private:
+  std::string contents_;
+  int64_t position_ = 0;
+};
+
+}  // namespace
+
+void TIBCustomDataSet::TChunkFree::operator()(char* chunk) const {
+  std::free(chunk);
+}
+
+TIBCustomDataSet::TIBCustomDataSet(TComponent* owner) : TDataSet(owner) {
+  CheckClientLibraryLoaded();
+  base_ = std::make_unique<TIBBase>(this);
+  // Registers the dataset as a client of its connection (nothing to do on the change).
+  base_->ConnectChange = [](bool) {};
+  base_->DatasetActive = [this] { return Active(); };
+  auto fire = [this](const TNotifyEvent& event) {
+    if (event) event(this);
+  };
+  base_->BeforeDatabaseDisconnect = [this](TIBBase*) { LinkBeforeDatabaseDisconnect(); };
+  base_->AfterDatabaseDisconnect = [this, fire](TIBBase*) { fire(AfterDatabaseDisconnect); };
+  base_->OnDatabaseFree = [this, fire](TIBBase*) { fire(DatabaseFree); };
+  base_->BeforeTransactionEnd = [this](TIBBase*) { LinkBeforeTransactionEnd(); };
+  base_->AfterTransactionEnd = [this, fire](TIBBase*) { fire(AfterTransactionEnd); };
+  base_->OnTransactionFree = [this, fire](TIBBase*) { fire(TransactionFree); };
+
+  auto make = [this] {
+    auto* sql = new TIBSQL(this);
+    sql->SetGoToFirstRecordOnExecute(false);
+    sql->OnSQLChanging = [this](TComponent* sender) { SQLChanging(static_cast<TIBSQL*>(sender)); };
+    return sql;
+  };
+  q_delete_ = make();
+  q_insert_ = make();
+  q_refresh_ = make();
+  q_select_ = make();
+  q_modify_ = make();
+
+  if (auto* database = dynamic_cast<TIBDatabase*>(owner))
+    SetDatabase(database);
+  else if (auto* transaction = dynamic_cast<TIBTransaction*>(owner))
+    SetTransaction(transaction);
+}
+
+TIBCustomDataSet::~TIBCustomDataSet() {
+  // Peers let go first, and a close while destroying fires no close events.
+  BeginDestruction();
+  try {
+    Close();
+    if (open_) InternalClose();
+  } catch (const Exception&) {
+    // A destructor cannot report; the server drops the cursor with the statement.
+  }
+  base_.reset();
+}
+
+TIBDatabase* TIBCustomDataSet::Database() const {
+  return base_->Database();
+}
+
+TIBTransaction* TIBCustomDataSet::Transaction() const {
+  return base_->Transaction();
+}
+
+void TIBCustomDataSet::SetDatabase(TIBDatabase* database) {
+  if (database == base_->Database()) return;
+  if (open_) RaiseClientError(ceDatasetOpen);
+  // Statements prepared on the old connection cannot run on the new one.
+  if (prepared_) {
+    FreeStatementHandles();
+    InternalUnPrepare();
+  }
+  base_->SetDatabase(database);
+  for (TIBSQL* sql : {q_delete_, q_insert_, q_refresh_, q_select_, q_modify_})
+    sql->SetDatabase(database);
+}
+
+void TIBCustomDataSet::SetTransaction(TIBTransaction* transaction) {
+  if (transaction == base_->Transaction()) return;
+  if (open_) RaiseClientError(ceDatasetOpen);
+  base_->SetTransaction(transaction);
+  for (TIBSQL* sql : {q_delete_, q_insert_, q_refresh_, q_select_, q_modify_})
+    sql->SetTransaction(transaction);
+}
+
+// --- Link notices ---
+
+void TIBCustomDataSet::LinkBeforeTransactionEnd() {
+  Close();
+  if (open_) InternalClose();
+  FreeStatementHandles();
+  prepared_ = false;
+  live_.clear();
+  if (BeforeTransactionEnd) BeforeTransactionEnd(this);
+}
+
+void TIBCustomDataSet::LinkBeforeDatabaseDisconnect() {
+  Close();
+  if (open_) InternalClose();
+  prepared_ = false;
+  live_.clear();
+  if (BeforeDatabaseDisconnect) BeforeDatabaseDisconnect(this);
+}
+
+void TIBCustomDataSet::FreeStatementHandles() {
+  for (TIBSQL* sql : {q_delete_, q_insert_, q_refresh_, q_select_, q_modify_}) {
+    if (sql->Open()) sql->Close();
+    sql->FreeHandle();
+  }
+}
+
+// A full close rather than the bare internal one: default fields go away at close, and
+// bound controls must hear of it before they touch them again.
+void TIBCustomDataSet::SQLChanging(TIBSQL* statement) {
+  Close();
+  if (open_) InternalClose();
+  if (prepared_) InternalUnPrepare();
+  if (statement == q_select_) FieldDefs().Clear();
+}
+
+// --- Prepare and execute ---
+
+void TIBCustomDataSet::ActivateConnection() {
+  TIBDatabase* database = Database();
+  if (!database) RaiseClientError(ceDatabaseNotAssigned);
+  if (!Transaction()) RaiseClientError(ceTransactionNotAssigned);
+  if (!database->Connected()) database->Open();
+}
+
+bool TIBCustomDataSet::ActivateTransaction() {
+  if (Transaction()->InTransaction()) return false;
+  Transaction()->StartTransaction();
+  return true;
+}
+
+bool TIBCustomDataSet::SelectIsQuery() const {
+  return q_select_->SQLType() == SQLSelect || q_select_->SQLType() == SQLSelectForUpdate;
+}
+
+bool TIBCustomDataSet::IsLive(const TIBSQL* statement) const {
+  return std::find(live_.begin(), live_.end(), statement) != live_.end();
+}
+
+bool TIBCustomDataSet::CanModify() const {
+  for (const TIBSQL* sql : {q_insert_, q_modify_, q_delete_})
+    if (IsLive(sql) && !Trim(sql->SQL().Text()).empty()) return true;
+  return false;
+}
+
+void TIBCustomDataSet::InternalPrepare() {
+  if (Trim(q_select_->SQL().Text()).empty()) RaiseClientError(ceEmptySqlStatement);
+  ActivateConnection();
+  const bool started = ActivateTransaction();
+  try {
+    base_->RequireDatabase();
+    base_->RequireTransaction();
+    if (!q_select_->Prepared()) {
+      q_select_->SetParamCheck(param_check_);
+      q_select_->Prepare();
+    }
+    live_.clear();
+    for (TIBSQL* sql : {q_delete_, q_insert_, q_modify_, q_refresh_}) {
+      if (Trim(sql->SQL().Text()).empty()) continue;
+      try {
+        if (!sql->Prepared()) sql->Prepare();
+        live_.push_back(sql);
+      } catch (const EIBInterBaseRoleError&) {
+        // No permission: the statement is simply not live.
+      }
+    }
+    prepared_ = true;
+    BuildFieldDefs();
+  } catch (...) {
+    if (started) Transaction()->CheckAutoStop();
+    throw;
+  }
+  if (started) Transaction()->CheckAutoStop();
+}
+
+void TIBCustomDataSet::InternalUnPrepare() {
+  prepared_ = false;
+  live_.clear();
+  FieldDefs().Clear();
+  column_map_.clear();
+}
+
+void TIBCustomDataSet::InternalInitFieldDefs() {
+  if (!prepared_) {
+    InternalPrepare();
+    return;
+  }
+  BuildFieldDefs();
+}
+
+void TIBCustomDataSet::BuildFieldDefs() {
+  needs_refresh_ = false;
+  FieldDefs().Clear();
+  column_map_.clear();
+  TIBXSQLDA& out = q_select_->Current();
+  TIBDatabase* database = Database();
+  for (int i = 0; i < out.Count(); ++i) {
+    const TIBXSQLVAR& var = out[i];
+    const std::string name = var.AliasName();
+    if (name == kDbKeyAlias) continue;
+    const int type = var.SqlType();
+    const int scale = var.SqlScale();
+    TFieldType field_type;
+    int size = 0, precision = 0, def_scale = 0;
+    switch (type) {
+      case SQL_VARYING:
+      case SQL_TEXT:
+        field_type = ftString;
+        size = var.Size();
+        break;
+      case SQL_DOUBLE:
+      case SQL_FLOAT:
+        field_type = ftFloat;
+        break;
+      case SQL_SHORT:
+      case SQL_LONG:
+      case SQL_INT64:
+        if (scale == 0) {
+          field_type = type == SQL_SHORT ? ftSmallint : type == SQL_LONG ? ftInteger : ftLargeint;
+        } else if (scale >= -4 || type == SQL_SHORT) {
+          field_type = ftBCD;
+          size = -scale;
+          precision = type == SQL_SHORT ? 4 : type == SQL_LONG ? 9 : 18;
+          def_scale = scale;
+        } else {
+          // A float field over the raw scaled integer: its text stays exact.
+          field_type = ftFloat;
+          def_scale = scale;
+        }
+        break;
+      case SQL_TIMESTAMP:
+        field_type = ftDateTime;
+        break;
+      case SQL_TYPE_TIME:
+        field_type = ftTime;
+        break;
+      case SQL_TYPE_DATE:
+        field_type = ftDate;
+        break;
+      case SQL_BLOB:
+        field_type = var.SqlSubtype() == 1 ? ftMemo : ftBlob;
+        size = 8;
+        break;
+      case kSqlBoolean:
+        field_type = ftBoolean;
+        break;
+      default:
+        continue;  // arrays, quads, D_FLOAT: no field
+    }
+    const bool required = !var.IsNullable();
+    TFieldDef& def = FieldDefs().Add(name, field_type, size, required);
+    def.SetPrecision(precision);
+    def.SetScale(def_scale);
+    unsigned attributes = required ? unsigned{faRequired} : 0u;
+    if (type == SQL_TEXT) attributes |= faFixed;
+    const std::string relation = var.RelName(), column = var.SqlName();
+    if (database && !relation.empty() && !column.empty()) {
+      if (database->HasComputedValue(relation, column)) {
+        attributes |= faReadonly;
+        def.SetInternalCalcField(true);
+        needs_refresh_ = true;
+      } else if (!database->HasDefaultValue(relation, column)) {
+        needs_refresh_ = true;
+      }
+    }
+    def.SetAttributes(attributes);
+    column_map_.push_back(i + 1);
+  }
+}
+
+void TIBCustomDataSet::InternalExecQuery() {
+  ActivateConnection();
+  const bool started = ActivateTransaction();
+  try {
+    if (q_select_->SQL().Text().empty()) RaiseClientError(ceEmptyQuery);
+    if (!prepared_) InternalPrepare();
+    if (SelectIsQuery()) RaiseClientError(ceSelectNeedsOpen);
+    q_select_->ExecQuery();
+    rows_affected_ = q_select_->RowsAffected();
+  } catch (...) {
+    if (started) Transaction()->CheckAutoStop();
+    throw;
+  }
+  if (started) Transaction()->CheckAutoStop();
+}
+
+// --- Open and close ---
+
+TField* TIBCustomDataSet::CreateFieldObject(TFieldType type) {
+  return CreateFieldOfType(type, this);
+}
+
+// Fields read the column at FieldNo: the definition's output position, which skips the
+// columns that have no definition (arrays, the DB key).
+void TIBCustomDataSet::BindFields(bool binding) {
+  TDataSet::BindFields(binding);
+  if (!binding) return;
+  for (int i = 0; i < FieldCount(); ++i) {
+    TField* field = Fields()[i];
+    if (field->FieldKind() != fkData && field->FieldKind() != fkInternalCalc) continue;
+    const int index = FieldDefs().IndexOf(field->FieldName());
+    if (index >= 0 && index < static_cast<int>(column_map_.size()))
+      field->SetFieldNo(column_map_[index]);
+  }
+}
+
+void TIBCustomDataSet::InternalOpen() {
+  ActivateConnection();
+  ActivateTransaction();
+  if (q_select_->SQL().Text().empty()) RaiseClientError(ceEmptyQuery);
+  if (!prepared_) InternalPrepare();
+  exhausted_ = false;
+  fetch_failed_ = false;
+  current_ = -1;
+  if (SelectIsQuery()) {
+    if (FieldCount() == 0) CreateFields();
+    BindFields(true);
+    q_select_->ExecQuery();
+    LayOut();
+  } else {
+    // A non-select runs once; the dataset is open with no rows.
+    q_select_->ExecQuery();
+    exhausted_ = true;
+    LayOut();
+  }
+  open_ = true;
+  rows_affected_ = q_select_->RowsAffected();
+}
+
+void TIBCustomDataSet::LayOut() {
+  TIBXSQLDA& out = q_select_->Current();
+  const int count = SelectIsQuery() ? out.Count() : 0;
+  db_key_column_ = -1;
+  blob_slot_of_column_.assign(static_cast<size_t>(count), -1);
+  blob_slot_count_ = 0;
+
+  size_t size =
+      CheckedAdd(kHeaderSize, CheckedMul(static_cast<size_t>(count), kColumnSize, this), this);
+  struct TPlace {
+    size_t data_size = 0, offset = 0;
+  };
+  std::vector<TPlace> places(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const TIBXSQLVAR& var = out[i];
+    if (var.AliasName() == kDbKeyAlias && var.Size() <= static_cast<int>(kDbKeySize)) {
+      db_key_column_ = i;
+      continue;
+    }
+    places[i].data_size = DataSizeOf(var.SqlType(), var.SqlScale(), var.Size());
+    places[i].offset = size;
+    size = CheckedAdd(size, places[i].data_size, this);
+    if (var.SqlType() == SQL_BLOB && var.AliasName() != kDbKeyAlias)
+      blob_slot_of_column_[i] = blob_slot_count_++;
+  }
+  blob_area_ = size;
+  size = CheckedAdd(size, CheckedMul(static_cast<size_t>(blob_slot_count_), kBlobSlotSize, this),
+                    this);
+
+  TRow model(static_cast<char*>(std::calloc(size, 1)));
+  if (!model) throw std::bad_alloc();
+  char* row = model.get();
+  Put<uint8_t>(row, kBookmarkFlag, bfCurrent);
+  Put<int16_t>(row, kColumnCount, static_cast<int16_t>(count));
+  Put<int32_t>(row, kRecordNumber, -1);
+  Put<uint8_t>(row, kUpdateStatus, usUnmodified);
+  for (int i = 0; i < count; ++i) {
+    if (i == db_key_column_) continue;
+    const TIBXSQLVAR& var = out[i];
+    const size_t d = ColumnOffset(static_cast<size_t>(i));
+    Put<int16_t>(row, d + kSqlType, static_cast<int16_t>(var.SqlType()));
+    Put<int16_t>(row, d + kScale, static_cast<int16_t>(var.SqlScale()));
+    Put<uint8_t>(row, d + kNullable, var.IsNullable());
+    Put<uint8_t>(row, d + kNull, 1);
+    Put<int16_t>(row, d + kDataSize, static_cast<int16_t>(places[i].data_size));
+    Put<int16_t>(row, d + kDataLength, 0);
+    Put<int32_t>(row, d + kDataOffset, static_cast<int32_t>(places[i].offset));
+  }
+
+  chunk_rows_ = static_cast<size_t>(buffer_chunks_);
+  chunk_bytes_ = CheckedMul(size, chunk_rows_, this);
+  row_size_ = size;
+  model_row_ = std::move(model);
+  old_row_.reset(static_cast<char*>(std::malloc(size)));
+  if (!old_row_) throw std::bad_alloc();
+  std::memcpy(old_row_.get(), model_row_.get(), size);
+  chunks_.clear();
+  CacheRow(0);  // the first chunk
+}
+
+void TIBCustomDataSet::InternalClose() {
+  struct TReset {
+    TIBCustomDataSet* dataset;
+    ~TReset() {
+      TIBCustomDataSet& d = *dataset;
+      d.blobs_.clear();
+      d.model_row_.reset();
+      d.old_row_.reset();
+      d.current_ = -1;
+      d.open_ = false;
+      d.fetched_ = 0;
+      d.deleted_ = 0;
+      d.row_size_ = 0;
+      d.chunks_.clear();
+      d.chunks_.shrink_to_fit();
+      d.chunk_bytes_ = 0;
+      d.exhausted_ = false;
+      d.fetch_failed_ = false;
+    }
+  } reset{this};
+  if (q_select_->Open()) q_select_->Close();
+  BindFields(false);
+  if (DefaultFields()) DestroyFields();
+  // Last, so that an auto-stop ending the transaction finds the dataset closed.
+  if (Transaction()) Transaction()->CheckAutoStop();
+}
+
+// --- Row cache ---
+
+void* TIBCustomDataSet::AllocateChunk(size_t bytes) {
+  return std::malloc(bytes);
+}
+
+// Chunks are separate blocks, so growing never copies the rows already held.
+char* TIBCustomDataSet::CacheRow(int index) {
+  const size_t chunk = static_cast<size_t>(index) / chunk_rows_;
+  while (chunks_.size() <= chunk) {
+    TChunk block(static_cast<char*>(AllocateChunk(chunk_bytes_)));
+    if (!block)
+      DatabaseErrorFmt("Out of memory: the row cache cannot grow beyond %d rows",
+                       {static_cast<long long>(chunks_.size() * chunk_rows_)}, this);
+    chunks_.push_back(std::move(block));
+  }
+  return chunks_[chunk].get() + (static_cast<size_t>(index) % chunk_rows_) * row_size_;
+}
+
+void TIBCustomDataSet::ReadRow(int index, char* buffer) const {
+  const size_t chunk = static_cast<size_t>(index) / chunk_rows_;
+  std::memcpy(buffer, chunks_[chunk].get() + (static_cast<size_t>(index) % chunk_rows_) * row_size_,
+              row_size_);
+}
+
+bool TIBCustomDataSet::FetchNext() {
+  if (exhausted_ || fetch_failed_ || !open_ || !q_select_->Open()) return false;
+  if (fetched_ == INT_MAX) DatabaseError("Too many rows for the row cache", this);
+  // Room first: a cache that cannot grow must not lose the row just fetched.
+  char* row = CacheRow(fetched_);
+  try {
+    if (!q_select_->Next()) {
+      exhausted_ = true;
+      return false;
+    }
+  } catch (...) {
+    // The cursor is gone but its end was never seen: not sequenced.
+    fetch_failed_ = true;
+    throw;
+  }
+  std::memcpy(row, model_row_.get(), row_size_);
+  Put<int32_t>(row, kRecordNumber, fetched_);
+  FillRow(q_select_, row, true);
+  ++fetched_;
+  return true;
+}
+
+void TIBCustomDataSet::FetchAll() {
+  while (FetchNext()) {
+  }
+}
+
+void TIBCustomDataSet::FetchRowInto(TIBSQL* statement, char* row, int record_number) {
+  if (record_number >= 0 && blob_slot_count_ > 0)
+    std::memset(row + blob_area_, 0, static_cast<size_t>(blob_slot_count_) * kBlobSlotSize);
+  Put<uint8_t>(row, kBookmarkFlag, bfCurrent);
+  Put<int16_t>(row, kColumnCount, Get<int16_t>(model_row_.get(), kColumnCount));
+  Put<int32_t>(row, kRecordNumber, record_number);
+  Put<uint8_t>(row, kUpdateStatus, usUnmodified);
+  FillRow(statement, row, false);
+  if (record_number >= 0) std::memcpy(CacheRow(record_number), row, row_size_);
+}
+
+// Every copy is bounded by the slot it goes to. Another statement's columns go to the
+// select's columns of the same name and must be of the same type.
+void TIBCustomDataSet::FillRow(TIBSQL* statement, char* row, bool fresh) {
+  TIBXSQLDA& out = statement->Current();
+  const bool is_select = statement == q_select_;
+  for (int i = 0; i < out.Count(); ++i) {
+    const XSQLVAR* var = out[i].SqlVar();
+    int target = i;
+    if (!is_select) {
+      target = q_select_->Current().IndexOfName(out[i].Name());
+      if (target < 0) continue;
+    }
+    if (target == db_key_column_) {
+      const size_t length = std::min<size_t>(var->sqllen < 0 ? 0 : var->sqllen, kDbKeySize);
+      std::memset(row + kDbKey, 0, kDbKeySize);
+      std::memcpy(row + kDbKey, var->sqldata, length);
+      continue;
+    }
+    const size_t d = ColumnOffset(static_cast<size_t>(target));
+    const int type = Get<int16_t>(row, d + kSqlType);
+    const int scale = Get<int16_t>(row, d + kScale);
+    const size_t size = static_cast<size_t>(Get<int16_t>(row, d + kDataSize));
+    char* data = row + Get<int32_t>(row, d + kDataOffset);
+    const int source_type = var->sqltype & ~1;
+    if (!is_select && (source_type != type || var->sqlscale != scale))
+      RaiseClientError(ceColumnTypeMismatch, {i, target});
+    const bool null = (var->sqltype & 1) && var->sqlind && *var->sqlind == -1;
+    Put<uint8_t>(row, d + kNull, null);
+    Put<int16_t>(row, d + kDataLength, 0);
+    if (!fresh) std::memset(data, 0, size);
+    if (null) continue;
+    const char* source = var->sqldata;
+    switch (type) {
+      case SQL_VARYING: {
+        int16_t length;
+        std::memcpy(&length, source, sizeof length);
+        const size_t n = std::min<size_t>(length < 0 ? 0 : static_cast<size_t>(length), size);
+        std::memcpy(data, source + 2, n);
+        Put<int16_t>(row, d + kDataLength, static_cast<int16_t>(n));
+        break;
+      }
+      case SQL_TEXT: {
+        const size_t n = std::min<size_t>(var->sqllen < 0 ? 0 : var->sqllen, size);
+        std::memcpy(data, source, n);
+        Put<int16_t>(row, d + kDataLength, static_cast<int16_t>(n));
+        break;
+      }
+      case SQL_FLOAT: {
+        float value;
+        std::memcpy(&value, source, sizeof value);
+        Put<double>(data, 0, value);
+        break;
+      }
+      case SQL_SHORT:
+      case SQL_LONG:
+      case SQL_INT64: {
+        const int64_t value = type == SQL_SHORT  ? Get<int16_t>(source, 0)
+                              : type == SQL_LONG ? Get<int32_t>(source, 0)
+                                                 : Get<int64_t>(source, 0);
+        if (size == 4)
+          Put<int32_t>(data, 0, static_cast<int32_t>(value));
+        else
+          Put<int64_t>(data, 0, value);
+        break;
+      }
+      case SQL_TYPE_DATE:
+      case SQL_TYPE_TIME:
+        std::memcpy(data, source, 4);
+        break;
+      case kSqlBoolean:
+        Put<uint8_t>(data, 0, source[0] != 0);
+        break;
+      default:
+        std::memcpy(data, source, std::min<size_t>(var->sqllen < 0 ? 0 : var->sqllen, size));
+        break;
+    }
+  }
+}
+
+// --- Row buffers and navigation ---
+
+TRecordBuffer TIBCustomDataSet::AllocRecordBuffer() {
+  const size_t size = std::max(row_size_, kHeaderSize);
+  char* buffer = static_cast<char*>(std::calloc(size, 1));
+  if (!buffer) throw std::bad_alloc();
+  if (model_row_) std::memcpy(buffer, model_row_.get(), row_size_);
+  return buffer;
+}
+
+void TIBCustomDataSet::FreeRecordBuffer(TRecordBuffer& buffer) {
+  std::free(buffer);
+  buffer = nullptr;
+}
+
+void TIBCustomDataSet::InternalInitRecord(TRecordBuffer buffer) {
+  if (model_row_) std::memcpy(buffer, model_row_.get(), row_size_);
+}
+
+bool TIBCustomDataSet::RowVisible(const char* row) const {
+  return Get<uint8_t>(row, kUpdateStatus) != usDeleted || State() == dsOldValue;
+}
+
+TGetResult TIBCustomDataSet::GetRecord(TRecordBuffer buffer, TGetMode mode, bool) {
+  for (;;) {
+    TGetResult result = grOK;
+    switch (mode) {
+      case gmCurrent:
+        if (current_ < 0) {
+          result = grBOF;
+          break;
+        }
+        while (current_ >= fetched_ && FetchNext()) {
+        }
+        if (current_ >= fetched_) current_ = fetched_ - 1;
+        if (current_ < 0) result = grEOF;
+        break;
+      case gmNext:
+        if (current_ >= fetched_) {
+          result = grEOF;
+        } else if (current_ + 1 >= fetched_) {
+          if (FetchNext()) {
+            ++current_;
+          } else {
+            current_ = fetched_;
+            result = grEOF;
+          }
+        } else {
+          ++current_;
+        }
+        break;
+      case gmPrior:
+        if (current_ == 0) {
+          current_ = -1;
+          result = grBOF;
+        } else if (current_ >= 1 && current_ <= fetched_) {
+          --current_;
+        } else {
+          result = current_ == -1 ? grBOF : grError;
+        }
+        break;
+    }
+    if (result != grOK) {
+      if (model_row_) std::memcpy(buffer, model_row_.get(), row_size_);
+      SetBookmarkFlag(buffer, result == grBOF ? bfBOF : bfEOF);
+      return result;
+    }
+    ReadRow(current_, buffer);
+    if (!RowVisible(buffer)) {
+      if (mode == gmCurrent) mode = gmNext;
+      continue;
+    }
+    if (Filtered() && OnFilterRecord) {
+      bool accept = true;
+      filter_row_ = buffer;
+      try {
+        OnFilterRecord(this, accept);
+      } catch (...) {
+        filter_row_ = nullptr;
+        throw;
+      }
+      filter_row_ = nullptr;
+      if (!accept) {
+        if (mode == gmCurrent) mode = gmPrior;
+        continue;
+      }
+    }
+    SetBookmarkFlag(buffer, bfCurrent);
+    return grOK;
+  }
+}
+
+void TIBCustomDataSet::InternalLast() {
+  FetchAll();
+  current_ = fetched_;
+}
+
+void TIBCustomDataSet::InternalSetToRecord(TRecordBuffer buffer) {
+  current_ = Get<int32_t>(buffer, kRecordNumber);
+}
+
+TBookmarkFlag TIBCustomDataSet::GetBookmarkFlag(TRecordBuffer buffer) const {
+  return static_cast<TBookmarkFlag>(Get<uint8_t>(buffer, kBookmarkFlag));
+}
+
+void TIBCustomDataSet::SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) {
+  Put<uint8_t>(buffer, kBookmarkFlag, static_cast<uint8_t>(flag));
+}
+
+TBookmark TIBCustomDataSet::GetBookmarkData(TRecordBuffer buffer) const {
+  TBookmark bookmark(sizeof(int32_t));
+  std::memcpy(bookmark.data(), buffer + kRecordNumber, sizeof(int32_t));
+  return bookmark;
+}
+
+void TIBCustomDataSet::SetBookmarkData(TRecordBuffer buffer, const TBookmark& bookmark) {
+  if (bookmark.size() == sizeof(int32_t))
+    std::memcpy(buffer + kRecordNumber, bookmark.data(), sizeof(int32_t));
+}
+
+void TIBCustomDataSet::InternalGotoBookmark(const TBookmark& bookmark) {
+  if (bookmark.size() == sizeof(int32_t)) current_ = Get<int32_t>(bookmark.data(), 0);
+}
+
+bool TIBCustomDataSet::BookmarkValid(const TBookmark& bookmark) const {
+  if (!open_ || bookmark.size() != sizeof(int32_t)) return false;
+  const int32_t n = Get<int32_t>(bookmark.data(), 0);
+  if (n < 0 || n >= fetched_) return false;
+  const size_t chunk = static_cast<size_t>(n) / chunk_rows_;
+  const char* row = chunks_[chunk].get() + (static_cast<size_t>(n) % chunk_rows_) * row_size_;
+  return Get<uint8_t>(row, kUpdateStatus) != usDeleted;
+}
+
+int TIBCustomDataSet::CompareBookmarks(const TBookmark& a, const TBookmark& b) const {
+  const bool has_a = a.size() == sizeof(int32_t), has_b = b.size() == sizeof(int32_t);
+  if (!has_a || !has_b) return has_a == has_b ? 0 : has_a ? 1 : -1;
+  const int32_t x = Get<int32_t>(a.data(), 0), y = Get<int32_t>(b.data(), 0);
+  return x < y ? -1 : x > y ? 1 : 0;
+}
+
+int TIBCustomDataSet::RecNo() const {
+  if (!open_ || WindowRecordCount() == 0) return 0;
+  const char* row = ActiveBuffer();
+  return row ? Get<int32_t>(row, kRecordNumber) + 1 : 0;
+}
+
+void TIBCustomDataSet::SetRecNo(int value) {
+  CheckBrowseMode();
+  if (value < 1) value = 1;
+  if (value > fetched_) {
+    FetchAll();
+    value = std::min(value, fetched_);
+  }
+  if (value == RecNo()) return;
+  DoBeforeScroll();
+  current_ = value - 1;
+  Resync();
+  DoAfterScroll();
+}
+
+int TIBCustomDataSet::RecordCount() const {
+  return fetched_ - deleted_;
+}
+
+bool TIBCustomDataSet::IsSequenced() const {
+  return open_ && exhausted_;
+}
+
+// --- Reading fields ---
+
+const char* TIBCustomDataSet::RowForState() const {
+  if (filter_row_) return filter_row_;
+  switch (State()) {
+    case dsBrowse:
+      return WindowRecordCount() == 0 ? nullptr : ActiveBuffer();
+    case dsEdit:
+    case dsInsert:
+    case dsNewValue:
+      return ActiveBuffer();
+    case dsOldValue: {
+      const char* active = ActiveBuffer();
+      if (old_row_ && active &&
+          Get<int32_t>(old_row_.get(), kRecordNumber) == Get<int32_t>(active, kRecordNumber))
+        return old_row_.get();
+      return active;
+    }
+    default:
+      return open_ ? ActiveBuffer() : nullptr;
+  }
+}
+
+bool TIBCustomDataSet::GetFieldData(const TField* field, void* buffer) const {
+  const char* row = RowForState();
+  if (!row || !field || !RowVisible(row)) return false;
+  const int column = field->FieldNo();
+  if (column <= 0 || column > Get<int16_t>(row, kColumnCount)) return false;
+  const size_t d = ColumnOffset(static_cast<size_t>(column - 1));
+  if (Get<uint8_t>(row, d + kNull)) return false;
+  if (!buffer) return true;
+  const int type = Get<int16_t>(row, d + kSqlType);
+  const size_t size = static_cast<size_t>(Get<int16_t>(row, d + kDataSize));
+  const char* data = row + Get<int32_t>(row, d + kDataOffset);
+  char* out = static_cast<char*>(buffer);
+  if (type == SQL_TEXT || type == SQL_VARYING) {
+    const int length = Get<int16_t>(row, d + kDataLength);
+    const int field_size = field->Size();
+    if (field_size < length) RaiseClientError(ceFieldSizeMismatch, {field->FieldName()});
+    auto* string_field = dynamic_cast<const TStringField*>(field);
+    if (string_field && string_field->FixedChar()) {
+      std::memset(out, ' ', static_cast<size_t>(field_size));
+      std::memcpy(out, data, static_cast<size_t>(length));
+      out[field_size] = '\0';
+    } else {
+      std::memcpy(out, data, static_cast<size_t>(length));
+      out[length] = '\0';
+    }
+    return true;
+  }
+  const size_t wanted = static_cast<size_t>(std::max(field->DataSize(), 0));
+  const size_t n = std::min(wanted, size);
+  std::memcpy(out, data, n);
+  std::memset(out + n, 0, wanted - n);
+  return true;
+}
+
+std::string TIBCustomDataSet::ReadBlob(const ISC_QUAD& blob_id) {
+  ISC_QUAD id = blob_id;
+  isc_blob_handle blob = 0;
+  TIBTransaction* transaction = Transaction();
+  transaction->Call(ClientApi().isc_open_blob2(ClientStatusVector(), base_->DBHandle(),
+                                               base_->TRHandle(), &blob, &id, 0, nullptr),
+                    true);
+  std::string result;
+  std::vector<char> segment(kBlobSegmentSize);
+  try {
+    for (;;) {
+      unsigned short got = 0;
+      const ISC_STATUS status =
+          ClientApi().isc_get_segment(ClientStatusVector(), &blob, &got,
+                                      static_cast<unsigned short>(segment.size()), segment.data());
+      if (status == isc_segstr_eof) break;
+      if (status != 0 && status != isc_segment) transaction->Call(status, true);
+      result.append(segment.data(), got);
+    }
+  } catch (...) {
+    ClientApi().isc_close_blob(ClientStatusVector(), &blob);
+    throw;
+  }
+  transaction->Call(ClientApi().isc_close_blob(ClientStatusVector(), &blob), true);
+  return result;
+}
+
+std::unique_ptr<TStream> TIBCustomDataSet::CreateBlobStream(TField* field, TBlobStreamMode mode) {
+  if (mode != bmRead) {
+    if (State() != dsEdit && State() != dsInsert) DatabaseError(SNotEditing, this);
+    RaiseClientError(ceBlobNotWritable);
+  }
+  ISC_QUAD id;
+  if (!field || field->DataSize() != sizeof id || !GetFieldData(field, &id))
+    return std::make_unique<TBlobReadStream>(std::string());
+  const int column = field->FieldNo() - 1;
+  const int slot = column < static_cast<int>(blob_slot_of_column_.size())
+                       ? blob_slot_of_column_[static_cast<size_t>(column)]
+                       : -1;
+  if (slot < 0) return std::make_unique<TBlobReadStream>(ReadBlob(id));
+  // Each row and field reads its blob once; the slot names the contents kept.
+  char* row = const_cast<char*>(RowForState());
+  const size_t offset = blob_area_ + static_cast<size_t>(slot) * kBlobSlotSize;
+  uint64_t index = Get<uint64_t>(row, offset);
+  if (index == 0 || index > blobs_.size()) {
+    blobs_.push_back(ReadBlob(id));
+    index = blobs_.size();
+    Put<uint64_t>(row, offset, index);
+    const int record = Get<int32_t>(row, kRecordNumber);
+    if (record >= 0 && record < fetched_) Put<uint64_t>(CacheRow(record), offset, index);
+  }
+  return std::make_unique<TBlobReadStream>(blobs_[index - 1]);
+}

@@ -1,0 +1,244 @@
+// The buffered dataset: runs one select, fetches its rows as navigation reaches them
+// into a row cache, and lets fields read them from fixed-layout row buffers. Writing
+// rows back through the companion statements builds on the seams marked below.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/dataset/dataset.h"
+
+class TIBBase;
+class TIBDatabase;
+class TIBTransaction;
+class TIBSQL;
+
+// The row buffer: a header, one descriptor per output column of the select, the data
+// area, then one blob slot per blob or memo field. It is packed, so every member is
+// read and written through Get/Put (memcpy), never through a cast.
+namespace ib_row {
+
+// Header.
+inline constexpr size_t kBookmarkFlag = 0;  // uint8: TBookmarkFlag
+inline constexpr size_t kColumnCount = 1;   // int16
+inline constexpr size_t kRecordNumber = 3;  // int32: index in the cache, -1 unplaced
+inline constexpr size_t kUpdateStatus = 7;  // uint8: TUpdateStatus
+inline constexpr size_t kDbKey = 8;         // 8 bytes, zero-filled past its length
+inline constexpr size_t kDbKeySize = 8;
+inline constexpr size_t kHeaderSize = 16;
+
+// Column descriptor, relative to ColumnOffset(i).
+inline constexpr size_t kSqlType = 0;      // int16, nullable bit cleared
+inline constexpr size_t kScale = 2;        // int16
+inline constexpr size_t kNullable = 4;     // uint8
+inline constexpr size_t kNull = 5;         // uint8
+inline constexpr size_t kDataSize = 6;     // int16: bytes reserved
+inline constexpr size_t kDataLength = 8;   // int16: characters held (text)
+inline constexpr size_t kDataOffset = 10;  // int32: from the start of the row
+inline constexpr size_t kColumnSize = 14;
+
+inline constexpr size_t kBlobSlotSize = 8;
+
+inline constexpr size_t ColumnOffset(size_t index) {
+  return kHeaderSize + index * kColumnSize;
+}
+
+template <typename T>
+T Get(const char* row, size_t offset) {
+  T value;
+  std::memcpy(&value, row + offset, sizeof value);
+  return value;
+}
+template <typename T>
+void Put(char* row, size_t offset, T value) {
+  std::memcpy(row + offset, &value, sizeof value);
+}
+
+}  // namespace ib_row
+
+enum TUpdateStatus : uint8_t { usUnmodified, usModified, usInserted, usDeleted };
+
+// Firebird's BOOLEAN (the client header of this platform may lack the name).
+inline constexpr int kSqlBoolean = 32764;
+
+// The alias of the select column that carries a row's RDB$DB_KEY.
+inline constexpr const char* kDbKeyAlias = "TAVREL_INTERNAL_DBKEY";
+
+class TIBCustomDataSet : public TDataSet {
+ public:
+  // Raises client error 1 when the client library cannot be bound. An owner that is a
+  // connection or a transaction becomes the Database or Transaction.
+  explicit TIBCustomDataSet(TComponent* owner = nullptr);
+  ~TIBCustomDataSet() override;
+
+  TIBBase* Base() const { return base_.get(); }
+  TIBDatabase* Database() const;
+  // Client error 33 while open; the five statements follow.
+  void SetDatabase(TIBDatabase* database);
+  TIBTransaction* Transaction() const;
+  void SetTransaction(TIBTransaction* transaction);
+
+  int BufferChunks() const { return buffer_chunks_; }
+  // 0 or below stores 1000; takes effect at the next open.
+  void SetBufferChunks(int value) { buffer_chunks_ = value > 0 ? value : 1000; }
+  bool ParamCheck() const { return param_check_; }
+  void SetParamCheck(bool value) { param_check_ = value; }
+  bool ForcedRefresh() const { return forced_refresh_; }
+  void SetForcedRefresh(bool value) { forced_refresh_ = value; }
+  bool Prepared() const { return prepared_; }
+  int RowsAffected() const { return rows_affected_; }
+
+  int RecNo() const override;
+  void SetRecNo(int value) override;
+  // Rows fetched so far, less the deleted ones.
+  int RecordCount() const override;
+  // Only once the server has reported the end of the cursor.
+  bool IsSequenced() const override;
+  bool BookmarkValid(const TBookmark& bookmark) const override;
+  int CompareBookmarks(const TBookmark& a, const TBookmark& b) const override;
+  // At least one of insert, modify and delete has text and prepared.
+  bool CanModify() const override;
+
+  bool GetFieldData(const TField* field, void* buffer) const override;
+  // Reading only for now: the blob's contents, read once per row and field.
+  std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode) override;
+
+  // The row cache.
+  size_t RecordBufferSize() const { return row_size_; }
+  int FetchedCount() const { return fetched_; }
+  int CacheChunkCount() const { return static_cast<int>(chunks_.size()); }
+  size_t CacheSize() const { return chunks_.size() * chunk_bytes_; }
+
+  TNotifyEvent BeforeDatabaseDisconnect, AfterDatabaseDisconnect, DatabaseFree;
+  TNotifyEvent BeforeTransactionEnd, AfterTransactionEnd, TransactionFree;
+
+ protected:
+  TIBSQL* QDelete() const { return q_delete_; }
+  TIBSQL* QInsert() const { return q_insert_; }
+  TIBSQL* QRefresh() const { return q_refresh_; }
+  TIBSQL* QSelect() const { return q_select_; }
+  TIBSQL* QModify() const { return q_modify_; }
+
+  // Client errors 24 and 25 without connection or transaction; connects when needed.
+  void ActivateConnection();
+  // Starts the transaction when it is not active; true when it did.
+  bool ActivateTransaction();
+  // Prepares the select and the companion statements and builds the field definitions.
+  void InternalPrepare();
+  // Connects the connection when needed (client errors 24 and 25 without them).
+  void InternalUnPrepare();
+  // Runs the select's text as a non-select statement (client errors 42 and 66).
+  void InternalExecQuery();
+
+  // --- Seams for the write side ---
+  // Copies `statement`'s current row into `row` laid out by the select's columns
+  // (another statement's columns match the select's by name) and, for a record number
+  // of 0 or more, into the cache.
+  void FetchRowInto(TIBSQL* statement, char* row, int record_number);
+  // Row `index` of the cache, growing it by whole chunks as needed.
+  char* CacheRow(int index);
+  const char* ModelRow() const { return model_row_.get(); }
+  char* OldRow() const { return old_row_.get(); }
+  // The cache chunk allocator (malloc); null means no memory.
+  virtual void* AllocateChunk(size_t bytes);
+  bool IsLive(const TIBSQL* statement) const;
+  // Called before a row is re-read by the refresh statement; a descendant may choose
+  // the refresh text for that row here.
+  virtual void PrepareRowRefresh(const char* /*row*/) {}
+
+  // --- Dataset contract ---
+  TRecordBuffer AllocRecordBuffer() override;
+  void FreeRecordBuffer(TRecordBuffer& buffer) override;
+  TGetResult GetRecord(TRecordBuffer buffer, TGetMode mode, bool do_check) override;
+  void InternalOpen() override;
+  void InternalClose() override;
+  bool IsCursorOpen() const override { return open_; }
+  void InternalInitFieldDefs() override;
+  void InternalFirst() override { current_ = -1; }
+  void InternalLast() override;
+  void InternalSetToRecord(TRecordBuffer buffer) override;
+  TBookmarkFlag GetBookmarkFlag(TRecordBuffer buffer) const override;
+  void SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) override;
+  TBookmark GetBookmarkData(TRecordBuffer buffer) const override;
+  void SetBookmarkData(TRecordBuffer buffer, const TBookmark& bookmark) override;
+  void InternalGotoBookmark(const TBookmark& bookmark) override;
+  void InternalInitRecord(TRecordBuffer buffer) override;
+  TField* CreateFieldObject(TFieldType type) override;
+  void BindFields(bool binding) override;
+
+ private:
+  struct TChunkFree {
+    void operator()(char* chunk) const;
+  };
+  using TChunk = std::unique_ptr<char, TChunkFree>;
+  struct TRowFree {
+    void operator()(char* row) const { std::free(row); }
+  };
+  using TRow = std::unique_ptr<char, TRowFree>;
+
+  void SQLChanging(TIBSQL* statement);
+  void LinkBeforeTransactionEnd();
+  void LinkBeforeDatabaseDisconnect();
+  void FreeStatementHandles();
+  bool SelectIsQuery() const;
+  void BuildFieldDefs();
+  void LayOut();
+  // Fetches the select's next row into the cache; false at the end of the cursor.
+  bool FetchNext();
+  void FetchAll();
+  void ReadRow(int index, char* buffer) const;
+  bool RowVisible(const char* row) const;
+  // Copies `source`'s values into `row`; a fresh row is a copy of the model row.
+  void FillRow(TIBSQL* statement, char* row, bool fresh);
+  const char* RowForState() const;
+  std::string ReadBlob(const ISC_QUAD& id);
+
+  std::unique_ptr<TIBBase> base_;
+  // Owned as components, created in this order.
+  TIBSQL* q_delete_ = nullptr;
+  TIBSQL* q_insert_ = nullptr;
+  TIBSQL* q_refresh_ = nullptr;
+  TIBSQL* q_select_ = nullptr;
+  TIBSQL* q_modify_ = nullptr;
+  std::vector<const TIBSQL*> live_;
+
+  int buffer_chunks_ = 1000;
+  bool param_check_ = true;
+  bool forced_refresh_ = false;
+  bool prepared_ = false;
+  bool open_ = false;
+  bool needs_refresh_ = false;
+  // Only the server's end of cursor sets it.
+  bool exhausted_ = false;
+  // A fetch failed: the cursor is closed without its end having been seen.
+  bool fetch_failed_ = false;
+  int rows_affected_ = 0;
+
+  // For each field definition, the 1-based output position of its column.
+  std::vector<int> column_map_;
+  // Per output column of the select: its blob slot, or -1.
+  std::vector<int> blob_slot_of_column_;
+  int blob_slot_count_ = 0;
+  // The output column carrying the DB key, or -1.
+  int db_key_column_ = -1;
+  size_t blob_area_ = 0;
+
+  size_t row_size_ = 0;
+  TRow model_row_;
+  TRow old_row_;
+  int current_ = -1;
+  int fetched_ = 0;
+  int deleted_ = 0;
+  std::vector<TChunk> chunks_;
+  size_t chunk_rows_ = 0;
+  size_t chunk_bytes_ = 0;
+  // Blob contents read so far; a row's blob slot holds an index here plus 1.
+  std::vector<std::string> blobs_;
+  // The row offered to OnFilterRecord while it decides.
+  const char* filter_row_ = nullptr;
+};

@@ -31,6 +31,24 @@ bool SameText(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+void RunInInternalTransaction(TIBDatabase* database,
+                              const std::function<void(TIBTransaction*)>& body) {
+  TIBTransaction* transaction = database->InternalTransaction();
+  const bool started = !transaction->InTransaction();
+  if (started) transaction->StartTransaction();
+  try {
+    body(transaction);
+  } catch (...) {
+    try {
+      if (started) transaction->Commit();
+    } catch (const Exception&) {
+      // The body's own failure is the one to report.
+    }
+    throw;
+  }
+  if (started) transaction->Commit();
+}
+
 TIBSchema::TIBSchema(TIBDatabase* database) : database_(database) {
   sql_ = std::make_unique<TIBSQL>();
   sql_->SetTransaction(database->InternalTransaction());
@@ -48,13 +66,20 @@ void TIBSchema::FreeNodes() {
 }
 
 void TIBSchema::Load(size_t relation_index) {
-  TIBTransaction* transaction = database_->InternalTransaction();
-  const bool started = !transaction->InTransaction();
-  if (started) transaction->StartTransaction();
   ++query_count_;
-  try {
+  RunInInternalTransaction(database_, [&](TIBTransaction*) {
     sql_->ParamByName("RELATION").SetAsString(relations_[relation_index].name);
     sql_->ExecQuery();
+    // Closed on every way out, so the next relation can run the statement again.
+    struct TCloser {
+      TIBSQL* sql;
+      ~TCloser() {
+        try {
+          sql->Close();
+        } catch (const Exception&) {
+        }
+      }
+    } closer{sql_.get()};
     while (!sql_->Eof()) {
       TFieldNode node;
       node.FieldName = sql_->Fields(2).AsTrimString();
@@ -63,17 +88,7 @@ void TIBSchema::Load(size_t relation_index) {
       relations_[relation_index].fields.push_back(node);
       sql_->Next();
     }
-  } catch (...) {
-    try {
-      sql_->Close();
-      if (started) transaction->Commit();
-    } catch (const Exception&) {
-      // The lookup's own failure is the one to report.
-    }
-    throw;
-  }
-  sql_->Close();
-  if (started) transaction->Commit();
+  });
 }
 
 const TFieldNode* TIBSchema::Find(const std::string& relation, const std::string& field) {

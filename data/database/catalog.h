@@ -1,12 +1,19 @@
 // Catalogue queries of a connection: the table-name listing and the schema cache.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 class TIBDatabase;
 class TIBSQL;
+class TIBTransaction;
+
+// Runs `body` in the connection's internal transaction: started when it is not active,
+// and then committed afterwards, also after a failure (whose error is the one raised).
+void RunInInternalTransaction(TIBDatabase* database,
+                              const std::function<void(TIBTransaction*)>& body);
 
 // A column with a computed or a default value.
 struct TFieldNode {

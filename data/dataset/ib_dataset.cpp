@@ -489,11 +489,14 @@ void TIBCustomDataSet::InternalClose() {
       d.chunk_bytes_ = 0;
       d.exhausted_ = false;
       d.fetch_failed_ = false;
+      d.BindFields(false);
+      if (d.DefaultFields()) d.DestroyFields();
     }
-  } reset{this};
-  if (q_select_->Open()) q_select_->Close();
-  BindFields(false);
-  if (DefaultFields()) DestroyFields();
+  };
+  {
+    TReset reset{this};
+    if (q_select_->Open()) q_select_->Close();
+  }
   // Last, so that an auto-stop ending the transaction finds the dataset closed.
   if (Transaction()) Transaction()->CheckAutoStop();
 }

@@ -26,6 +26,10 @@ class TestDataSet : public TIBCustomDataSet {
   TStringList& ModifySQL() { return QModify()->SQL(); }
   void ExecSQL() { InternalExecQuery(); }
   const char* ActiveRow() const { return ActiveBuffer(); }
+  // What a delete will leave in the cache.
+  void MarkDeleted(int index) {
+    ib_row::Put<uint8_t>(CacheRow(index), ib_row::kUpdateStatus, usDeleted);
+  }
   // Chunks still allowed; -1 is no limit.
   int chunk_budget = -1;
 
@@ -247,6 +251,27 @@ TEST_F(DataSetTest, TellsControlsInOrder) {
   log.clear();
   ds.Close();
   EXPECT_EQ(log, (std::vector<std::string>{"inactive", "AfterClose"}));
+}
+
+TEST_F(DataSetTest, NavigationSkipsDeletedRows) {
+  TempDatabase file(RowsTable(6));
+  Connect(file);
+  ds.SelectSQL().Add("SELECT ID FROM ROWS_T");
+  ds.Open();
+  ds.Last();
+  ds.MarkDeleted(1);
+  ds.MarkDeleted(2);
+  ds.MarkDeleted(5);
+  ds.First();
+  std::vector<int> seen;
+  for (; !ds.Eof(); ds.Next()) seen.push_back(ds.FieldByName("ID")->AsInteger());
+  EXPECT_EQ(seen, (std::vector<int>{1, 4, 5}));
+  ds.Prior();
+  EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), 4);
+  ds.Prior();
+  EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), 1);
+  EXPECT_FALSE(ds.BookmarkValid({1, 0, 0, 0}));
+  EXPECT_TRUE(ds.BookmarkValid({3, 0, 0, 0}));
 }
 
 TEST_F(DataSetTest, FollowsTransactionAndConnection) {

@@ -66,8 +66,8 @@ void TIBSchema::FreeNodes() {
 }
 
 void TIBSchema::Load(size_t relation_index) {
-  ++query_count_;
   RunInInternalTransaction(database_, [&](TIBTransaction*) {
+    ++query_count_;
     sql_->ParamByName("RELATION").SetAsString(relations_[relation_index].name);
     sql_->ExecQuery();
     // Closed on every way out, so the next relation can run the statement again.

@@ -157,15 +157,8 @@ void TDataSet::CreateFields() {
     const TFieldDef& def = field_defs_.Items(i);
     TField* field = CreateFieldObject(def.DataType());
     if (!field) continue;
-    field->SetFieldName(def.Name());
-    field->SetSize(def.Size());
-    field->SetScale(def.Scale());
-    field->SetRequired(def.Required());
-    field->SetReadOnly((def.Attributes() & faReadonly) != 0);
+    field->AssignFieldDef(def);
     if (def.InternalCalcField()) field->SetFieldKind(fkInternalCalc);
-    if (auto* text = dynamic_cast<TStringField*>(field))
-      text->SetFixedChar((def.Attributes() & faFixed) != 0);
-    if (auto* bcd = dynamic_cast<TBCDField*>(field)) bcd->SetPrecision(def.Precision());
     field->SetDataSet(this);
   }
   default_fields_ = true;
@@ -578,20 +571,36 @@ void TDataSet::Edit() {
   Fire(AfterEdit);
 }
 
-void TDataSet::Insert() {
+void TDataSet::Insert() { InsertOrAppend(false); }
+
+void TDataSet::Append() { InsertOrAppend(true); }
+
+void TDataSet::InsertOrAppend(bool append) {
   CheckBrowseMode();
   CheckCanModify();
+  CheckCanInsert();
   Fire(BeforeInsert);
   DoBeforeScroll();
-  UpdateCursorPos();
   TRecordBuffer buffer = nullptr;
-  if (record_count_ == 0) {
+  if (append) {
+    // The new row stands after every row, with the rows before it read anew.
+    ClearBuffers();
+    buffer = buffers_.at(0);
+    InternalInitRecord(buffer);
+    SetBookmarkFlag(buffer, bfEOF);
+    ActivateBuffers();
+    GetPriorRecords();
+    active_record_ = record_count_ - 1;
+    bof_ = false;
+    eof_ = true;
+  } else if (record_count_ == 0) {
     buffer = buffers_.at(0);
     InternalInitRecord(buffer);
     SetBookmarkFlag(buffer, bfBOF);
     ActivateBuffers();
     bof_ = eof_ = true;
   } else {
+    UpdateCursorPos();
     // The spare buffer takes the active place; the rows from there on move down.
     MoveBuffer(record_count_, active_record_);
     buffer = buffers_[active_record_];
@@ -601,39 +610,7 @@ void TDataSet::Insert() {
     if (record_count_ < buffer_count_) ++record_count_;
     CursorPosChanged();
   }
-  InternalAddRecord(buffer, false);
-  SetState(dsInsert);
-  try {
-    Fire(OnNewRecord);
-  } catch (...) {
-    SetState(dsBrowse);
-    UpdateCursorPos();
-    Resync();
-    throw;
-  }
-  modified_ = false;
-  DataEvent(deDataSetChange);
-  Fire(AfterInsert);
-  DoAfterScroll();
-}
-
-void TDataSet::Append() {
-  CheckBrowseMode();
-  CheckCanModify();
-  Fire(BeforeInsert);
-  DoBeforeScroll();
-  ClearBuffers();
-  TRecordBuffer buffer = buffers_.at(0);
-  InternalInitRecord(buffer);
-  SetBookmarkFlag(buffer, bfEOF);
-  ActivateBuffers();
-  eof_ = true;
-  GetPriorRecords();
-  // The new row stands after every row read before it.
-  active_record_ = record_count_ - 1;
-  bof_ = false;
-  eof_ = true;
-  InternalAddRecord(ActiveBuffer(), true);
+  InternalAddRecord(ActiveBuffer(), append);
   SetState(dsInsert);
   try {
     Fire(OnNewRecord);
@@ -655,7 +632,8 @@ void TDataSet::Post() {
   if (state_ == dsSetKey) return;
   DataEvent(deCheckBrowseMode);
   Fire(BeforePost);
-  UpdateCursorPos();
+  // A row being inserted has no place yet: the concrete dataset keeps its own.
+  if (state_ != dsInsert) UpdateCursorPos();
   RunWithErrorRule([this] { InternalPost(); }, OnPostError);
   SetState(dsBrowse);
   Resync();
@@ -668,7 +646,7 @@ void TDataSet::Cancel() {
   Fire(BeforeCancel);
   const bool inserting = state_ == dsInsert;
   if (inserting) DoBeforeScroll();
-  UpdateCursorPos();
+  else UpdateCursorPos();
   InternalCancel();
   SetState(dsBrowse);
   Resync();
@@ -685,6 +663,7 @@ void TDataSet::Delete() {
   if (record_count_ == 0) DatabaseError(SDataSetEmpty, this);
   DataEvent(deCheckBrowseMode);
   CheckCanModify();
+  CheckCanDelete();
   Fire(BeforeDelete);
   DoBeforeScroll();
   UpdateCursorPos();

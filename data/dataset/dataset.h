@@ -218,6 +218,9 @@ class TDataSet : public TComponent {
   virtual void DataConvert(TField*, const void*, void*, bool) {}
   // EDatabaseError "Cannot modify a read-only dataset" unless CanModify().
   void CheckCanModify() const;
+  // The concrete dataset's own refusals of an insert or a delete, before any event.
+  virtual void CheckCanInsert() {}
+  virtual void CheckCanDelete() {}
   // The dataset's own class for a field type (TIBStringField for strings, ...).
   virtual TField* CreateFieldObject(TFieldType type);
   // One field per definition, owned by the dataset, destroyed at close.
@@ -266,6 +269,7 @@ class TDataSet : public TComponent {
   void DoInternalOpen();
   void DoInternalClose();
   void SetCurrentRecord(int index);
+  void InsertOrAppend(bool append);
   // First or Last: the window read anew from that end.
   void MoveToEnd(bool last);
   void MoveBuffer(int from, int to);

@@ -10,7 +10,8 @@
 #include <QScreen>
 #include <cstdio>
 
-#include "workbench/latin1.h"
+#include "grid/grid_hooks.h"
+#include "grid/latin1.h"
 
 namespace {
 
@@ -25,6 +26,16 @@ TDialogs& RealDialogs() {
 }
 
 TDialogs* g_dialogs = nullptr;
+
+// The grids' road to the boxes: whichever dialogs are in place at the time.
+class TDialogGridHooks : public TGridHooks {
+ public:
+  bool Confirm(QWidget* parent, const std::string& caption, const std::string& text) override {
+    return Dialogs().Confirm(parent, caption, text);
+  }
+  void Beep() override { Dialogs().Beep(); }
+  void HandleException() override { ShowCurrentException(); }
+};
 
 // Tabs become blanks up to the next multiple of eight columns, as the box draws them.
 QString ExpandTabs(const QString& text) {
@@ -139,6 +150,14 @@ TOpenFileResult TDialogs::OpenFile(QWidget* parent, const TOpenDialog& dialog) {
   return {true, FileNameBytes(box.selectedFiles().first())};
 }
 
+bool TDialogs::Confirm(QWidget* parent, const std::string& caption, const std::string& text) {
+  return ShowConfirmBox(parent, caption, text);
+}
+
+void TDialogs::Beep() {
+  QApplication::beep();
+}
+
 void TStderrDialogs::ShowMessage(const std::string& text) {
   PrintBox(ApplicationTitle(), text);
 }
@@ -150,6 +169,19 @@ void TStderrDialogs::ShowApplicationError(const std::string& text) {
 }
 TOpenFileResult TStderrDialogs::OpenFile(QWidget*, const TOpenDialog&) {
   return {};
+}
+
+bool TStderrDialogs::Confirm(QWidget*, const std::string& caption, const std::string& text) {
+  PrintBox(FromLatin1(caption), text + " (Cancel)");
+  return false;
+}
+
+bool TRecordingDialogs::Confirm(QWidget*, const std::string& caption, const std::string& text) {
+  confirmations.push_back(caption + ": " + text);
+  if (confirm_answers.empty()) return false;
+  const bool answer = confirm_answers.front();
+  confirm_answers.erase(confirm_answers.begin());
+  return answer;
 }
 
 TOpenFileResult TRecordingDialogs::OpenFile(QWidget*, const TOpenDialog& dialog) {
@@ -168,6 +200,11 @@ TDialogs* SetDialogs(TDialogs* dialogs) {
 
 TDialogs& Dialogs() {
   return g_dialogs ? *g_dialogs : RealDialogs();
+}
+
+void InstallGridHooks() {
+  static TDialogGridHooks hooks;
+  SetGridHooks(&hooks);
 }
 
 void ShowMessage(const std::string& text) {

@@ -52,6 +52,10 @@ class TDialogs {
   // The last-resort box: "Application Error", error icon, one "OK".
   virtual void ShowApplicationError(const std::string& text);
   virtual TOpenFileResult OpenFile(QWidget* parent, const TOpenDialog& dialog);
+  // The confirmation box: question icon, "OK" and "Cancel"; true for OK. Escape or
+  // closing the box answers Cancel.
+  virtual bool Confirm(QWidget* parent, const std::string& caption, const std::string& text);
+  virtual void Beep();
 };
 
 // Writes every box to standard error instead of showing it; for runs without a person.
@@ -61,6 +65,9 @@ class TStderrDialogs : public TDialogs {
   void ShowErrorText(const std::string& text) override;
   void ShowApplicationError(const std::string& text) override;
   TOpenFileResult OpenFile(QWidget* parent, const TOpenDialog& dialog) override;
+  // No one can answer: Cancel.
+  bool Confirm(QWidget* parent, const std::string& caption, const std::string& text) override;
+  void Beep() override {}
 };
 
 // Records what would have been shown; open-file answers are taken from a queue.
@@ -72,12 +79,17 @@ class TRecordingDialogs : public TDialogs {
     application_errors.push_back(text);
   }
   TOpenFileResult OpenFile(QWidget* parent, const TOpenDialog& dialog) override;
+  bool Confirm(QWidget* parent, const std::string& caption, const std::string& text) override;
+  void Beep() override { ++beeps; }
 
   std::vector<std::string> messages;
   std::vector<std::string> errors;
   std::vector<std::string> application_errors;
   std::vector<TOpenFileResult> open_answers;   // taken from the front; none means cancelled
   std::vector<std::string> open_default_exts;  // the DefaultExt of each open call
+  std::vector<std::string> confirmations;      // "caption: text" of each confirmation
+  std::vector<bool> confirm_answers;           // taken from the front; none means Cancel
+  int beeps = 0;
 };
 
 // Puts `dialogs` in place (nullptr restores the real boxes); returns the previous one.
@@ -95,6 +107,10 @@ class TScopedDialogs {
  private:
   TDialogs* previous_;
 };
+
+// Makes the grids show their confirmations, beeps and errors through these boxes (the
+// error box for whatever a grid's event handler raises). Idempotent.
+void InstallGridHooks();
 
 // The program's message box.
 void ShowMessage(const std::string& text);

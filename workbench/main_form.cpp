@@ -76,6 +76,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, QRect bounds, const QFon
 
 TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(QStringLiteral("Tavrel - Gerenciador de Banco de Dados"));
+  InstallGridHooks();  // the grids' confirmations, beeps and errors go through the boxes
   setFont(FormFont(11));
   menuBar()->setFont(QApplication::font());  // menus keep the system's face
   move(130, 141);                            // replaced when the window is shown

@@ -3,7 +3,7 @@
 #include <QTreeWidgetItem>
 
 #include "workbench/dialogs.h"
-#include "workbench/latin1.h"
+#include "grid/latin1.h"
 #include "workbench/main_form.h"
 
 namespace {

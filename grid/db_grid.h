@@ -1,0 +1,258 @@
+// The data grid: shows a dataset's rows through a data source, one grid row per record
+// of the dataset's buffer window and one column per visible field, and edits them in
+// place. It never asks for a total row count: its rows are the window, sized to the data
+// rows that fit, and rows are fetched only as the user moves.
+#pragma once
+
+#include <QFont>
+#include <QPixmap>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/dataset/dataset.h"
+#include "grid/custom_grid.h"
+
+class TCustomDBGrid;
+
+enum TDBGridOption : unsigned {
+  dgEditing = 1u << 0,
+  dgAlwaysShowEditor = 1u << 1,
+  dgTitles = 1u << 2,
+  dgIndicator = 1u << 3,
+  dgColumnResize = 1u << 4,
+  dgColLines = 1u << 5,
+  dgRowLines = 1u << 6,
+  dgTabs = 1u << 7,
+  dgRowSelect = 1u << 8,
+  dgAlwaysShowSelection = 1u << 9,
+  dgConfirmDelete = 1u << 10,
+  dgCancelOnExit = 1u << 11,
+  dgMultiSelect = 1u << 12,
+};
+using TDBGridOptions = unsigned;
+
+inline constexpr TDBGridOptions kDefaultDBGridOptions = dgEditing | dgTitles | dgIndicator |
+                                                        dgColumnResize | dgColLines | dgRowLines |
+                                                        dgTabs | dgConfirmDelete | dgCancelOnExit;
+
+// The indicator images, in this order.
+enum TIndicatorImage { iiArrow, iiEdit, iiInsert, iiMultiDot, iiMultiArrow };
+
+// The grid's view of its data source: activation, data changes, scrolling, state and
+// record changes, and the editor's pending text.
+class TGridDataLink : public TDataLink {
+ public:
+  explicit TGridDataLink(TCustomDBGrid* grid) : grid_(grid) {}
+  // Set while the cell editor holds text not yet handed to the field.
+  bool Modified() const { return modified_; }
+  void SetModified(bool value) { modified_ = value; }
+
+ protected:
+  void ActiveChanged() override;
+  void DataSetChanged() override;
+  void DataSetScrolled(int distance) override;
+  void EditingChanged() override;
+  void FocusControl(TField** field) override;
+  void LayoutChanged() override;
+  void RecordChanged(TField* field) override;
+  void UpdateData() override;
+
+ private:
+  TCustomDBGrid* grid_;
+  bool modified_ = false;
+};
+
+class TColumnTitle {
+ public:
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& value) { caption_ = value; }
+
+ private:
+  std::string caption_;
+};
+
+// One column of the grid. A default column takes everything from its field; the field
+// pointer lives only until the next layout change (columns are rebuilt then).
+class TColumn {
+ public:
+  explicit TColumn(TField* field);
+  TField* Field() const { return field_; }
+  const std::string& FieldName() const { return field_name_; }
+  int Width() const { return width_; }
+  void SetWidth(int value) { width_ = value; }
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment value) { alignment_ = value; }
+  bool ReadOnly() const { return read_only_; }
+  void SetReadOnly(bool value) { read_only_ = value; }
+  TColumnTitle& Title() { return title_; }
+  const TColumnTitle& Title() const { return title_; }
+
+ private:
+  TField* field_;
+  std::string field_name_;
+  int width_ = 64;
+  TAlignment alignment_ = taLeftJustify;
+  bool read_only_ = false;
+  TColumnTitle title_;
+};
+
+// The grid's columns; default columns only (no persistent ones in this program).
+class TDBGridColumns {
+ public:
+  int Count() const { return static_cast<int>(items_.size()); }
+  TColumn& Items(int index) const { return *items_.at(index); }
+  TColumn& operator[](int index) const { return Items(index); }
+  TColumn& Add(TField* field);
+  void Clear() { items_.clear(); }
+  void Move(int from, int to);
+  // -1 when no column shows `field`.
+  int IndexOfField(const TField* field) const;
+
+ private:
+  std::vector<std::unique_ptr<TColumn>> items_;
+};
+
+// The width formula of a default column, in pixels: the width of "0" in the column font
+// times the field's DisplayWidth, plus 4; with titles, at least the caption's width in
+// the title font plus 4. Qt reports no font overhang, so that term is 0.
+int DefaultColumnWidth(const TField& field, const std::string& caption, const QFont& font,
+                       const QFont& title_font, bool titles);
+
+class TDBGridInplaceEdit : public TInplaceEdit {
+ public:
+  explicit TDBGridInplaceEdit(TCustomDBGrid* grid);
+  // Types one character as the user would: offered to the field first (a refused one
+  // beeps), then only when the cell can be modified. '\b' is Backspace.
+  void TypeChar(char key);
+  // Pastes text, with the same checks for every character, cut at the field's size.
+  void PasteText(const QString& text);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void HandleKey(QKeyEvent* event);
+  TCustomDBGrid* DBGrid() const;
+};
+
+class TCustomDBGrid : public TCustomGrid {
+ public:
+  explicit TCustomDBGrid(QWidget* parent = nullptr);
+  ~TCustomDBGrid() override;
+
+  TDataSource* DataSource() const { return datalink_->DataSource(); }
+  // Rebinding rebuilds the columns for the new dataset.
+  void SetDataSource(TDataSource* source);
+  TGridDataLink* DataLink() const { return datalink_.get(); }
+  TDBGridOptions Options() const { return options_; }
+  void SetOptions(TDBGridOptions value);
+  bool ReadOnly() const { return read_only_; }
+  void SetReadOnly(bool value);
+  const QFont& TitleFont() const { return title_font_; }
+  void SetTitleFont(const QFont& font);
+  TDBGridColumns& Columns() { return columns_; }
+  const TDBGridColumns& Columns() const { return columns_; }
+  // The current column among the data columns; -1 without columns.
+  int SelectedIndex() const;
+  // Hands the editor's text to the field first.
+  void SetSelectedIndex(int index);
+  TField* SelectedField() const;
+  const QPixmap& IndicatorImage(int index) const { return indicators_.at(index); }
+  // Rows selected for multi-row selection; always empty here (dgMultiSelect is off).
+  int SelectedRowCount() const { return 0; }
+
+  // The grid's key handling as a key press in the grid runs it: OnKeyDown first, then,
+  // with an active data link, the grid's own keys. Failures raise to the caller.
+  void KeyDown(int& key, Qt::KeyboardModifiers shift) override;
+  // OnKeyPress first; then Enter toggles the editor and a printable character or
+  // Backspace opens it and is typed into it.
+  void KeyPress(char& key) override;
+  // The cell can take a change: grid, link and column not read-only, an editable field
+  // of a type edited as a line of text; puts the dataset in edit state. False refuses.
+  bool CanEditModify();
+  // Hands the editor's pending text to the field (as Enter, a click elsewhere or
+  // leaving the grid do); raises what the field raises.
+  void UpdateData();
+
+  std::function<void(int& key, Qt::KeyboardModifiers shift)> OnKeyDown;
+  std::function<void(char& key)> OnKeyPress;
+  std::function<void()> OnDblClick;
+
+ protected:
+  void DrawCell(QPainter& painter, int col, int row, const QRect& rect,
+                TGridDrawState state) override;
+  void ClickCell(int col, int row, Qt::MouseButton button) override;
+  void DblClick() override;
+  void ColumnMoved(int from, int to) override;
+  void ColWidthsChanged() override;
+  bool CanEditShow() const override;
+  TInplaceEdit* CreateEditor() override;
+  QString GetEditText(int col, int row) override;
+  int GetEditLimit() override;
+  Qt::Alignment GetEditAlignment() override;
+  void EditorTextChanged() override;
+  void FocusLeft() override;
+
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  friend class TGridDataLink;
+  friend class TDBGridInplaceEdit;
+
+  // Data link notices.
+  void LinkActive(bool active);
+  // Writes the editor's pending text into the field (the link's UpdateData).
+  void WriteEditText();
+  void DataChanged();
+  void EditingChanged();
+  void LayoutChanged();
+  void RecordChanged(TField* field);
+  void FocusField(TField** field);
+
+  // Rebuilds the default columns and the grid's shape.
+  void InternalLayout();
+  void UpdateBufferCount();
+  // Row count, current row and scroll bar from the link.
+  void SyncWithLink();
+  void UpdateScrollBar();
+  void ScrollAction(int action);
+  void ScrollBarDrop(int position);
+  // Hands over the editor's text and closes the editor.
+  void CloseEditor();
+  void AfterKeyMove();
+  void NextRow();
+  void PriorRow();
+  void MoveBy(int distance);
+  void DeleteRecord();
+  void TabKey(bool back);
+  // The data columns' grid offsets.
+  int IndicatorOffset() const { return (options_ & dgIndicator) ? 1 : 0; }
+  int TitleOffset() const { return (options_ & dgTitles) ? 1 : 0; }
+  TColumn* SelectedColumn() const;
+  TDataSet* ActiveDataSet() const;
+  QString CellText(TField* field, int data_row) const;
+
+  std::unique_ptr<TGridDataLink> datalink_;
+  TDBGridColumns columns_;
+  TDBGridOptions options_ = kDefaultDBGridOptions;
+  bool read_only_ = false;
+  QFont title_font_;
+  std::array<QPixmap, 5> indicators_;
+  bool destroying_ = false;
+  int layout_lock_ = 0;
+  bool leaving_ = false;
+  // While painting: the link's active record as it was before the rows were read.
+  int paint_active_ = -1;
+};
+
+// The data grid as the program creates it: every grid starts with the class defaults.
+class TDBGrid final : public TCustomDBGrid {
+ public:
+  using TCustomDBGrid::TCustomDBGrid;
+};

@@ -1,0 +1,79 @@
+#include "grid/grid_hooks.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <exception>
+
+#include "data/errors/errors.h"
+#include "grid/latin1.h"
+
+namespace {
+
+TGridHooks* g_hooks = nullptr;
+
+TGridHooks& RealHooks() {
+  static TGridHooks hooks;
+  return hooks;
+}
+
+}  // namespace
+
+bool ShowConfirmBox(QWidget* parent, const std::string& caption, const std::string& text) {
+  QMessageBox box(QMessageBox::Question, FromLatin1(caption), FromLatin1(text),
+                  QMessageBox::Ok | QMessageBox::Cancel, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Cancel);  // closing the box answers this too
+  return box.exec() == QMessageBox::Ok;
+}
+
+std::string CurrentExceptionMessage() {
+  try {
+    throw;
+  } catch (const Exception& error) {
+    return error.Message();
+  } catch (const std::exception& error) {
+    return error.what();
+  } catch (...) {
+    return "Unknown exception";
+  }
+}
+
+bool TGridHooks::Confirm(QWidget* parent, const std::string& caption, const std::string& text) {
+  return ShowConfirmBox(parent, caption, text);
+}
+
+void TGridHooks::Beep() {
+  QApplication::beep();
+}
+
+void TGridHooks::HandleException() {
+  try {
+    throw;
+  } catch (const EAbort&) {
+    // The silent abort shows nothing.
+  } catch (...) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
+                    FromLatin1(CurrentExceptionMessage()), QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+  }
+}
+
+bool TRecordingGridHooks::Confirm(QWidget*, const std::string& caption, const std::string& text) {
+  confirmations.emplace_back(caption, text);
+  if (answers.empty()) return false;
+  const bool answer = answers.front();
+  answers.erase(answers.begin());
+  return answer;
+}
+
+TGridHooks* SetGridHooks(TGridHooks* hooks) {
+  TGridHooks* previous = g_hooks;
+  g_hooks = hooks;
+  return previous;
+}
+
+TGridHooks& GridHooks() {
+  return g_hooks ? *g_hooks : RealHooks();
+}

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "data/client_api/client_api.h"
+#include "data/dataset/blob_stream.h"
 #include "data/core/text.h"
 #include "data/database/database.h"
 #include "data/database/ib_base.h"
@@ -15,8 +16,6 @@
 using namespace ib_row;
 
 namespace {
-
-constexpr size_t kBlobSegmentSize = 32000;
 
 // Row offsets and sizes must also fit the descriptor's 32-bit data offset.
 [[noreturn]] void RaiseRowTooLarge(const TComponent* dataset) {
@@ -56,31 +55,6 @@ size_t DataSizeOf(int type, int scale, int length) {
       return length < 0 ? 0 : static_cast<size_t>(length);
   }
 }
-
-// A blob's contents held in memory, for reading.
-class TBlobReadStream : public TStream {
- public:
-  explicit TBlobReadStream(std::string contents) : contents_(std::move(contents)) {}
-  int64_t Read(void* buffer, int64_t count) override {
-    const int64_t size = Size();
-    const int64_t n = std::clamp<int64_t>(std::min(count, size - position_), 0, size);
-    if (n > 0) std::memcpy(buffer, contents_.data() + position_, static_cast<size_t>(n));
-    position_ += n;
-    return n;
-  }
-  int64_t Write(const void*, int64_t) override { RaiseClientError(ceBlobNotWritable); }
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-    const int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? position_ : Size();
-    position_ = std::clamp<int64_t>(base + offset, 0, Size());
-    return position_;
-  }
-  int64_t Size() override { return static_cast<int64_t>(contents_.size()); }
-  void SetSize(int64_t) override { RaiseClientError(ceBlobNotWritable); }
-
- private:
-  std::string contents_;
-  int64_t position_ = 0;
-};
 
 }  // namespace
 
@@ -476,7 +450,8 @@ void TIBCustomDataSet::InternalClose() {
     TIBCustomDataSet* dataset;
     ~TReset() {
       TIBCustomDataSet& d = *dataset;
-      d.blobs_.clear();
+      d.streams_.clear();
+      d.inserted_keys_.clear();
       d.model_row_.reset();
       d.old_row_.reset();
       d.current_ = -1;
@@ -531,19 +506,23 @@ bool TIBCustomDataSet::FetchNext() {
   if (fetched_ == INT_MAX) DatabaseError("Too many rows for the row cache", this);
   // Room first: a cache that cannot grow must not lose the row just fetched.
   char* row = CacheRow(fetched_);
-  try {
-    if (!q_select_->Next()) {
-      exhausted_ = true;
-      return false;
+  for (;;) {
+    try {
+      if (!q_select_->Next()) {
+        exhausted_ = true;
+        return false;
+      }
+    } catch (...) {
+      // The cursor is gone but its end was never seen: not sequenced.
+      fetch_failed_ = true;
+      throw;
     }
-  } catch (...) {
-    // The cursor is gone but its end was never seen: not sequenced.
-    fetch_failed_ = true;
-    throw;
+    std::memcpy(row, model_row_.get(), row_size_);
+    Put<int32_t>(row, kRecordNumber, fetched_);
+    FillRow(q_select_, row, true);
+    // A row inserted here is in the cache already; the cursor may bring it again.
+    if (!IsInsertedKey(row)) break;
   }
-  std::memcpy(row, model_row_.get(), row_size_);
-  Put<int32_t>(row, kRecordNumber, fetched_);
-  FillRow(q_select_, row, true);
   ++fetched_;
   return true;
 }
@@ -866,58 +845,4 @@ bool TIBCustomDataSet::GetFieldData(const TField* field, void* buffer) const {
   std::memcpy(out, data, n);
   std::memset(out + n, 0, wanted - n);
   return true;
-}
-
-std::string TIBCustomDataSet::ReadBlob(const ISC_QUAD& blob_id) {
-  ISC_QUAD id = blob_id;
-  isc_blob_handle blob = 0;
-  TIBTransaction* transaction = Transaction();
-  transaction->Call(ClientApi().isc_open_blob2(ClientStatusVector(), base_->DBHandle(),
-                                               base_->TRHandle(), &blob, &id, 0, nullptr),
-                    true);
-  std::string result;
-  std::vector<char> segment(kBlobSegmentSize);
-  try {
-    for (;;) {
-      unsigned short got = 0;
-      const ISC_STATUS status =
-          ClientApi().isc_get_segment(ClientStatusVector(), &blob, &got,
-                                      static_cast<unsigned short>(segment.size()), segment.data());
-      if (status == isc_segstr_eof) break;
-      if (status != 0 && status != isc_segment) transaction->Call(status, true);
-      result.append(segment.data(), got);
-    }
-  } catch (...) {
-    ClientApi().isc_close_blob(ClientStatusVector(), &blob);
-    throw;
-  }
-  transaction->Call(ClientApi().isc_close_blob(ClientStatusVector(), &blob), true);
-  return result;
-}
-
-std::unique_ptr<TStream> TIBCustomDataSet::CreateBlobStream(TField* field, TBlobStreamMode mode) {
-  if (mode != bmRead) {
-    if (State() != dsEdit && State() != dsInsert) DatabaseError(SNotEditing, this);
-    RaiseClientError(ceBlobNotWritable);
-  }
-  ISC_QUAD id;
-  if (!field || field->DataSize() != sizeof id || !GetFieldData(field, &id))
-    return std::make_unique<TBlobReadStream>(std::string());
-  const int column = field->FieldNo() - 1;
-  const int slot = column < static_cast<int>(blob_slot_of_column_.size())
-                       ? blob_slot_of_column_[static_cast<size_t>(column)]
-                       : -1;
-  if (slot < 0) return std::make_unique<TBlobReadStream>(ReadBlob(id));
-  // Each row and field reads its blob once; the slot names the contents kept.
-  char* row = const_cast<char*>(RowForState());
-  const size_t offset = blob_area_ + static_cast<size_t>(slot) * kBlobSlotSize;
-  uint64_t index = Get<uint64_t>(row, offset);
-  if (index == 0 || index > blobs_.size()) {
-    blobs_.push_back(ReadBlob(id));
-    index = blobs_.size();
-    Put<uint64_t>(row, offset, index);
-    const int record = Get<int32_t>(row, kRecordNumber);
-    if (record >= 0 && record < fetched_) Put<uint64_t>(CacheRow(record), offset, index);
-  }
-  return std::make_unique<TBlobReadStream>(blobs_[index - 1]);
 }

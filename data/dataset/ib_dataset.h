@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,9 +15,11 @@
 #include "data/dataset/dataset.h"
 
 class TIBBase;
+class TIBBlobStream;
 class TIBDatabase;
 class TIBTransaction;
 class TIBSQL;
+class TIBXSQLVAR;
 
 // The row buffer: a header, one descriptor per output column of the select, the data
 // area, then one blob slot per blob or memo field. It is packed, so every member is
@@ -105,8 +108,17 @@ class TIBCustomDataSet : public TDataSet {
   bool CanModify() const override;
 
   bool GetFieldData(const TField* field, void* buffer) const override;
-  // Reading only for now: the blob's contents, read once per row and field.
+  // Stores a field's value in the active row (client errors 47, 48 and 50 outside the
+  // states and statements that allow it); an empty text is stored as NULL.
+  void SetFieldData(TField* field, const void* buffer) override;
+  // The row's stream for a blob or memo field, made once per row and field; writing it
+  // needs edit or insert state.
   std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode) override;
+  // Posts as the contract does; a refresh that failed after the row was written is
+  // raised once the post is complete.
+  void Post() override;
+  // Re-reads the active row through the refresh statement (client error 52 without).
+  void RefreshRow();
 
   // The row cache.
   size_t RecordBufferSize() const { return row_size_; }
@@ -130,7 +142,7 @@ class TIBCustomDataSet : public TDataSet {
   bool ActivateTransaction();
   // Prepares the select and the companion statements and builds the field definitions.
   void InternalPrepare();
-  // Connects the connection when needed (client errors 24 and 25 without them).
+  // Forgets the field definitions and the live set; the statements stay prepared.
   void InternalUnPrepare();
   // Runs the select's text as a non-select statement (client errors 42 and 66).
   void InternalExecQuery();
@@ -147,6 +159,8 @@ class TIBCustomDataSet : public TDataSet {
   // The cache chunk allocator (malloc); null means no memory.
   virtual void* AllocateChunk(size_t bytes);
   bool IsLive(const TIBSQL* statement) const;
+  // Live, and with a text.
+  bool Available(const TIBSQL* statement) const;
   // Called before a row is re-read by the refresh statement; a descendant may choose
   // the refresh text for that row here.
   virtual void PrepareRowRefresh(const char* /*row*/) {}
@@ -170,6 +184,13 @@ class TIBCustomDataSet : public TDataSet {
   void InternalInitRecord(TRecordBuffer buffer) override;
   TField* CreateFieldObject(TFieldType type) override;
   void BindFields(bool binding) override;
+  void InternalEdit() override;
+  void InternalAddRecord(TRecordBuffer buffer, bool append) override;
+  void InternalPost() override;
+  void InternalCancel() override;
+  void InternalDelete() override;
+  void CheckCanInsert() override;
+  void CheckCanDelete() override;
 
  private:
   struct TChunkFree {
@@ -196,7 +217,25 @@ class TIBCustomDataSet : public TDataSet {
   // Copies `source`'s values into `row`; a fresh row is a copy of the model row.
   void FillRow(TIBSQL* statement, char* row, bool fresh);
   const char* RowForState() const;
-  std::string ReadBlob(const ISC_QUAD& id);
+
+  // --- Writing ---
+  friend class TIBDSBlobStream;
+  // Client error 47, 48 or 50 when the state or the missing statement forbids a write.
+  void CheckEditState() const;
+  // A row being inserted takes the place after the last fetched row on its first change.
+  void PlaceInsertedRow(char* row);
+  void WriteToCache(const char* row);
+  void CheckRequiredFields();
+  // Finalizes written blobs, binds, executes (client error 74 when a modify or delete
+  // changes no row), and stores the row as unchanged.
+  void WriteRow(TIBSQL* statement, char* row);
+  // Binds a statement's parameters from a row: exact column names first, then the OLD_
+  // and NEW_ prefixes, and the DB key.
+  void SetParamsFromRow(TIBSQL* statement, const char* row);
+  void BindColumn(TIBXSQLVAR& param, const char* row, int column) const;
+  void RefreshRowBuffer(char* row);
+  TIBBlobStream* SlotStream(const char* row, int column) const;
+  bool IsInsertedKey(const char* row) const;
 
   std::unique_ptr<TIBBase> base_;
   // Owned as components, created in this order.
@@ -237,8 +276,14 @@ class TIBCustomDataSet : public TDataSet {
   std::vector<TChunk> chunks_;
   size_t chunk_rows_ = 0;
   size_t chunk_bytes_ = 0;
-  // Blob contents read so far; a row's blob slot holds an index here plus 1.
-  std::vector<std::string> blobs_;
+  // The blob streams made for rows; a row's blob slot holds an index here plus 1.
+  std::vector<std::unique_ptr<TIBBlobStream>> streams_;
+  // The current row index before an insert began, for its cancel.
+  int insert_saved_current_ = -1;
+  // DB keys of rows inserted since the open: the open cursor may deliver them again.
+  std::vector<uint64_t> inserted_keys_;
+  // A refresh that failed after a post had written its row.
+  std::exception_ptr pending_post_error_;
   // The row offered to OnFilterRecord while it decides.
   const char* filter_row_ = nullptr;
 };

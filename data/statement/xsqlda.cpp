@@ -11,6 +11,7 @@
 #include "data/core/text.h"
 #include "data/database/identifiers.h"
 #include "data/errors/errors.h"
+#include "data/statement/blob_io.h"
 #include "data/statement/sql.h"
 
 namespace {
@@ -18,7 +19,6 @@ namespace {
 constexpr int kMaxNameLength = 31;
 // A text value's length must fit the slot's 16-bit length.
 constexpr size_t kMaxTextLength = 32767;
-constexpr size_t kBlobSegmentSize = 32000;
 
 [[noreturn]] void RaiseConversionError() {
   RaiseClientError(ceInvalidConversion);
@@ -517,53 +517,11 @@ TVariant TIBXSQLVAR::AsVariant() const {
 // --- blobs -----------------------------------------------------------------------------
 
 std::string TIBXSQLVAR::ReadBlob() const {
-  TIBSQL* sql = parent_->Statement();
-  ISC_QUAD id = AsQuad();
-  isc_blob_handle blob = 0;
-  sql->Call(ClientApi().isc_open_blob2(ClientStatusVector(), sql->DBHandle(), sql->TRHandle(),
-                                       &blob, &id, 0, nullptr),
-            true);
-  std::string result;
-  char buffer[kBlobSegmentSize];
-  try {
-    for (;;) {
-      unsigned short got = 0;
-      ISC_STATUS status =
-          ClientApi().isc_get_segment(ClientStatusVector(), &blob, &got, sizeof buffer, buffer);
-      if (status != 0 && status != isc_segment) {
-        if (status == isc_segstr_eof) break;
-        sql->Call(status, true);
-      }
-      result.append(buffer, got);
-    }
-  } catch (...) {
-    ClientApi().isc_close_blob(ClientStatusVector(), &blob);
-    throw;
-  }
-  sql->Call(ClientApi().isc_close_blob(ClientStatusVector(), &blob), true);
-  return result;
+  return ReadBlobContents(*parent_->Statement()->Base(), AsQuad());
 }
 
 ISC_QUAD TIBXSQLVAR::WriteBlob(const std::string& value) {
-  TIBSQL* sql = parent_->Statement();
-  ISC_QUAD id{};
-  isc_blob_handle blob = 0;
-  sql->Call(ClientApi().isc_create_blob2(ClientStatusVector(), sql->DBHandle(), sql->TRHandle(),
-                                         &blob, &id, 0, nullptr),
-            true);
-  try {
-    for (size_t offset = 0; offset < value.size(); offset += kBlobSegmentSize) {
-      size_t n = std::min(kBlobSegmentSize, value.size() - offset);
-      sql->Call(ClientApi().isc_put_segment(ClientStatusVector(), &blob,
-                                            static_cast<unsigned short>(n), value.data() + offset),
-                true);
-    }
-  } catch (...) {
-    ClientApi().isc_close_blob(ClientStatusVector(), &blob);
-    throw;
-  }
-  sql->Call(ClientApi().isc_close_blob(ClientStatusVector(), &blob), true);
-  return id;
+  return WriteBlobContents(*parent_->Statement()->Base(), value);
 }
 
 // --- writes ----------------------------------------------------------------------------

@@ -78,6 +78,16 @@ class TIBXSQLVAR {
   void SetAsTime(TDateTime value);
   void SetAsQuad(const ISC_QUAD& value);
   void SetAsBoolean(bool value);
+  // Exact forms, as a dataset's row holds them: a scaled integer with its scale, and the
+  // client's own date, time and timestamp counts. Nothing is rounded on the way.
+  void SetAsScaledInt64(int64_t value, int scale) {
+    WriteValue(SQL_INT64, scale, &value, sizeof value);
+  }
+  void SetAsIscDate(ISC_DATE value) { WriteValue(SQL_TYPE_DATE, 0, &value, sizeof value); }
+  void SetAsIscTime(ISC_TIME value) { WriteValue(SQL_TYPE_TIME, 0, &value, sizeof value); }
+  void SetAsIscTimestamp(const ISC_TIMESTAMP& value) {
+    WriteValue(SQL_TIMESTAMP, 0, &value, sizeof value);
+  }
   // Copies Size() bytes from `data` as text; a null pointer sets null when nullable.
   void SetAsPointer(const void* data);
   void SetAsString(const std::string& value);

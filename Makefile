@@ -4,8 +4,9 @@ ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 DEMO_DB ?= $(CURDIR)/demo/tavrel-demo.fdb
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: deps configure build run demo test unit-test test-asan bench clean
+.PHONY: deps configure build run demo test unit-test test-asan bench install package clean
 
 deps:
 	@scripts/deps.sh
@@ -35,6 +36,16 @@ test: test-asan unit-test
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+
+# The program and its desktop entry, icon and manual page, under $(PREFIX) (DESTDIR honoured).
+install: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target tavrel tavrel_packaging
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, $(BUILD)/tavrel_<version>_<arch>.deb.
+package: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target tavrel tavrel_packaging
+	cd $(BUILD) && cpack
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

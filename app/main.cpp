@@ -1,4 +1,7 @@
 #include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/application.h"
 #include "app/form1.h"
@@ -14,6 +17,21 @@ QString DatabaseArgument(const char* argument) {
   return QFileInfo(name).absoluteFilePath();
 }
 
+// For start-up checks without a person at the screen: with TAVREL_QUIT_AFTER_MS=n the
+// program writes the caption of its shown main window on stdout n milliseconds into its
+// message loop, then ends.
+void QuitAfterDelayIfAsked(TApplication& application) {
+  const char* delay = std::getenv("TAVREL_QUIT_AFTER_MS");
+  if (!delay || !*delay) return;
+  QTimer::singleShot(std::atoi(delay), &application, [&application] {
+    if (application.Form1()->isVisible()) {
+      std::printf("main window: %s\n", application.Form1()->windowTitle().toUtf8().constData());
+    }
+    std::fflush(stdout);
+    application.quit();
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -23,6 +41,7 @@ int main(int argc, char** argv) {
     application.CreateForms();
     // A database file named on the command line is taken as the chosen database path.
     if (argc > 1) application.Form1()->ChooseDatabasePath(FileNameBytes(DatabaseArgument(argv[1])));
+    QuitAfterDelayIfAsked(application);
     return application.Run();
   } catch (...) {
     return HandleLastResort();

@@ -8,6 +8,7 @@ packages=(
   libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
+  desktop-file-utils man-db dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do

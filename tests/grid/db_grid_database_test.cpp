@@ -13,8 +13,8 @@
 namespace {
 
 std::string TableScript(int rows) {
-  return "create table T (ID integer not null primary key, NAME varchar(5), B boolean, "
-         "MEMO blob sub_type 1);\n"
+  return "create table T (ID integer not null primary key, NAME varchar(5) check (NAME <> 'bad'),"
+         " B boolean, MEMO blob sub_type 1);\n"
          "set term ^ ;\n"
          "execute block as declare i integer = 1; begin while (i <= " +
          std::to_string(rows) +
@@ -122,6 +122,82 @@ TEST_F(GridDatabaseTest, ATableOpensInTheGridWithItsColumnsAndATransactionEndEmp
   EXPECT_EQ(grid.Columns().Count(), 0);
   EXPECT_EQ(grid.RowCount(), 2);
   grid.grab();
+}
+
+// Reads one value in the grid's transaction, as the database holds it.
+std::string ReadBack(TIBDatabase& db, const std::string& sql) {
+  TIBQuery query;
+  query.SetDatabase(&db);
+  query.SQL().Add(sql);
+  query.Open();
+  return query.Eof() ? "(none)" : query.Fields()[0]->AsString();
+}
+
+TEST_F(GridDatabaseTest, EditingATableWritesRowsThroughTheGrid) {
+  source.SetDataSet(&table);
+  table.SetTableName("T");
+  table.Open();
+  ASSERT_TRUE(table.CanModify());
+  Press(Qt::Key_End, Qt::ControlModifier);
+  Press(Qt::Key_Down);
+  Press(Qt::Key_Down);
+  EXPECT_EQ(table.State(), dsInsert);
+  EXPECT_EQ(table.RecordCount(), 500);
+  Press(Qt::Key_Up);
+  EXPECT_EQ(table.State(), dsBrowse);
+  EXPECT_EQ(table.RecordCount(), 500);
+  EXPECT_EQ(grid.RowCount(), grid.VisibleRowCount() + 1);
+
+  // A new row typed cell by cell; the text column stops at its size; Down posts it.
+  Press(Qt::Key_End, Qt::ControlModifier);
+  Press(Qt::Key_Down);
+  Type("x");
+  EXPECT_EQ(hooks.beeps, 1) << "a letter in an integer column";
+  Type("501");
+  Press(Qt::Key_Tab);
+  Type("abcdefgh");
+  Press(Qt::Key_Tab);
+  Type("True");
+  Press(Qt::Key_Down);
+  EXPECT_TRUE(hooks.errors.empty()) << hooks.errors.front();
+  EXPECT_EQ(ReadBack(db, "select NAME || '/' || B from T where ID = 501"), "abcde/TRUE");
+  EXPECT_EQ(table.State(), dsInsert) << "and starts the next one";
+  Press(Qt::Key_Escape);
+  Press(Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(table.FieldByName("ID")->AsInteger(), 501);
+
+  // Esc twice: the cell, then the row.
+  Press(Qt::Key_Home);
+  Type("502");
+  Press(Qt::Key_Tab);
+  Type("zz");
+  Press(Qt::Key_Escape);
+  EXPECT_EQ(table.State(), dsEdit);
+  EXPECT_EQ(table.FieldByName("NAME")->AsString(), "abcde");
+  Press(Qt::Key_Escape);
+  EXPECT_EQ(table.State(), dsBrowse);
+  EXPECT_EQ(table.FieldByName("ID")->AsInteger(), 501);
+
+  // The server refuses the row: the error once, the row still in edit; Esc gives it up.
+  Type("bad");
+  Press(Qt::Key_Tab);
+  Press(Qt::Key_Tab);
+  Press(Qt::Key_Tab);
+  ASSERT_EQ(hooks.errors.size(), 1u);
+  EXPECT_NE(hooks.errors[0].find("CHECK"), std::string::npos) << hooks.errors[0];
+  EXPECT_EQ(table.State(), dsEdit);
+  EXPECT_EQ(table.RecNo(), 501);
+  Press(Qt::Key_Escape);
+  EXPECT_EQ(ReadBack(db, "select NAME from T where ID = 501"), "abcde");
+
+  // Ctrl+Delete: Cancel keeps the row, OK deletes it in the database.
+  Press(Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(ReadBack(db, "select count(*) from T"), "501");
+  hooks.answers = {true};
+  Press(Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(hooks.confirmations.size(), 2u);
+  EXPECT_EQ(ReadBack(db, "select count(*) from T"), "500");
+  EXPECT_EQ(table.RecNo(), 500);
 }
 
 }  // namespace

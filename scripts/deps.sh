@@ -8,8 +8,12 @@ packages=(
   libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
-  desktop-file-utils man-db dpkg-dev file
+  # The tests start a private server of their own on a free loopback port; they never
+  # use or disturb the system service this package may start.
+  firebird3.0-server
 )
+# `deps.sh fuzz`: also the compiler of the fuzz targets (make fuzz).
+[ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -581,6 +581,10 @@ void TDataSet::InsertOrAppend(bool append) {
   CheckCanInsert();
   Fire(BeforeInsert);
   DoBeforeScroll();
+  // The concrete dataset hears before the window moves, while the cursor still stands
+  // on the row the user left.
+  UpdateCursorPos();
+  InternalInsert();
   TRecordBuffer buffer = nullptr;
   if (append) {
     // The new row stands after every row, with the rows before it read anew.
@@ -600,7 +604,6 @@ void TDataSet::InsertOrAppend(bool append) {
     ActivateBuffers();
     bof_ = eof_ = true;
   } else {
-    UpdateCursorPos();
     // The spare buffer takes the active place; the rows from there on move down.
     MoveBuffer(record_count_, active_record_);
     buffer = buffers_[active_record_];

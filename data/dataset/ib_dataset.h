@@ -185,6 +185,7 @@ class TIBCustomDataSet : public TDataSet {
   TField* CreateFieldObject(TFieldType type) override;
   void BindFields(bool binding) override;
   void InternalEdit() override;
+  void InternalInsert() override;
   void InternalAddRecord(TRecordBuffer buffer, bool append) override;
   void InternalPost() override;
   void InternalCancel() override;

@@ -168,8 +168,9 @@ void TIBCustomDataSet::InternalEdit() {
   std::memcpy(old_row_.get(), ActiveBuffer(), row_size_);
 }
 
+void TIBCustomDataSet::InternalInsert() { insert_saved_current_ = current_; }
+
 void TIBCustomDataSet::InternalAddRecord(TRecordBuffer buffer, bool) {
-  insert_saved_current_ = current_;
   Put<uint8_t>(buffer, kUpdateStatus, usInserted);
 }
 

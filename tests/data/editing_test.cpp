@@ -183,6 +183,13 @@ TEST_F(EditingTest, AnInsertBeforeTheEndOfFetchingAppearsOnce) {
     many.Next();
   }
   EXPECT_EQ(seen, 1);
+
+  // Cancelling an append returns to the row the user was on.
+  many.Last();
+  many.Append();
+  many.Cancel();
+  EXPECT_EQ(many.FieldByName("ID")->AsInteger(), 600);
+  EXPECT_EQ(many.RecNo(), many.RecordCount());
 }
 
 TEST_F(EditingTest, AConflictingUpdateFailsTheOtherSideKeepsItsWorkAndCancelRestores) {

@@ -6,7 +6,7 @@ DEMO_DB ?= $(CURDIR)/demo/tavrel-demo.fdb
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run demo test unit-test test-asan bench install package clean
+.PHONY: deps configure build run demo test unit-test test-asan bench install package fuzz clean
 
 deps:
 	@scripts/deps.sh
@@ -46,6 +46,27 @@ install: configure
 package: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target tavrel tavrel_packaging
 	cd $(BUILD) && cpack
+
+# libFuzzer programs, built with clang in their own folder; each runs FUZZ_RUNS inputs from
+# its saved corpus (fuzz/corpus/NAME), at most FUZZ_SECONDS. A finding stops the run and
+# is left in $(FUZZ_BUILD)/findings/.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_RUNS ?= 1000000
+FUZZ_SECONDS ?= 900
+fuzz:
+	@scripts/deps.sh fuzz
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_SANITIZE=ON -DTAVREL_FUZZ=ON \
+	  -DTAVREL_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link > /dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+	@mkdir -p $(FUZZ_BUILD)/findings
+	@for dir in fuzz/corpus/*/; do name=$$(basename $$dir); mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
+	  echo "== $$name"; \
+	  $(FUZZ_BUILD)/fuzz/$$name -runs=$(FUZZ_RUNS) -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	    -timeout=10 -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/findings/$$name- \
+	    $(FUZZ_BUILD)/corpus/$$name $$dir > $(FUZZ_BUILD)/$$name.log 2>&1; code=$$?; \
+	  grep -E "^stat::number_of_executed_units|^Done|SUMMARY|ERROR" $(FUZZ_BUILD)/$$name.log; \
+	  [ $$code -eq 0 ] || { echo "finding: see $(FUZZ_BUILD)/$$name.log"; exit 1; }; done
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

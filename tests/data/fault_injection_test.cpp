@@ -10,6 +10,7 @@
 #include "connection_test_support.h"
 #include "data/client_api/client_api.h"
 #include "data/dataset/query.h"
+#include "data/dataset/table.h"
 #include "data/errors/errors.h"
 #include "data/statement/sql.h"
 #include "sql_test_support.h"
@@ -283,6 +284,44 @@ TEST_F(FaultInjectionTest, BlobWriteFailsAndTheStatementStoresItNextTime) {
 
   sql->ParamByName("MEMO").SetAsString(memo);
   sql->ExecQuery();
+  read->ExecQuery();
+  EXPECT_EQ(read->Fields(0).AsString(), memo);
+}
+
+TEST_F(FaultInjectionTest, FailedPostKeepsTheTypedValuesAndAFailedCommitThePostedRow) {
+  Connection c(file_.Path());
+  TIBTable table;
+  table.SetDatabase(&c.db);
+  table.SetTransaction(&c.tr);
+  table.SetTableName("R");
+  table.Open();
+  const std::string memo(70000, 't');
+  table.Edit();
+  table.FieldByName("MEMO")->SetAsString(memo);
+  // The new memo's third segment, then the update's execute, fail.
+  Fail("isc_put_segment", kIOError, 3);
+  std::string message = Injected([&] { table.Post(); });
+  EXPECT_TRUE(Has(message, kIOText)) << message;
+  EXPECT_EQ(table.State(), dsEdit);
+  EXPECT_EQ(table.FieldByName("MEMO")->AsString(), memo);
+  Fail("isc_dsql_execute", kNetworkError);
+  message = Injected([&] { table.Post(); });
+  EXPECT_TRUE(Has(message, kNetworkText)) << message;
+  EXPECT_EQ(table.State(), dsEdit);
+  EXPECT_EQ(table.FieldByName("MEMO")->AsString(), memo);
+  table.Post();
+  EXPECT_EQ(table.State(), dsBrowse);
+
+  Fail("isc_commit_transaction", kNetworkError);
+  message = Injected([&] { c.tr.Commit(); });
+  EXPECT_TRUE(Has(message, kNetworkText)) << message;
+  ASSERT_TRUE(c.tr.InTransaction());
+  // The end's notices closed the table before the call; reopened, it shows the row.
+  table.Open();
+  EXPECT_EQ(table.FieldByName("MEMO")->AsString(), memo);
+  c.tr.Commit();
+  Connection other(file_.Path());
+  auto read = other.Sql("select MEMO from R where ID = 1");
   read->ExecQuery();
   EXPECT_EQ(read->Fields(0).AsString(), memo);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "data/database/database.h"
+#include "data/dataset/table.h"
 #include "data/errors/errors.h"
 #include "data/statement/sql.h"
 #include "data/transaction/transaction.h"
@@ -119,6 +120,39 @@ TEST_F(ServerTest, SecondWriterOfARowGetsTheConflictAndThenSeesTheFirstOnesValue
   second.tr.Commit();
   first.tr.StartTransaction();
   EXPECT_EQ(first.One("select OWNER from ACCOUNT where ID = 1"), "Second");
+}
+
+TEST_F(ServerTest, TwoTablesEditingOneRowLoseNothing) {
+  Client first(Url(), FirebirdServer::Password());
+  Client second(Url(), FirebirdServer::Password());
+  TIBTable a, b;
+  for (auto [table, client] : {std::pair{&a, &first}, std::pair{&b, &second}}) {
+    client->db.Open();
+    table->SetDatabase(&client->db);
+    table->SetTransaction(&client->tr);
+    table->SetTableName("ACCOUNT");
+    table->Open();
+  }
+  a.Edit();
+  a.FieldByName("OWNER")->SetAsString("First");
+  a.Post();
+  b.Edit();
+  b.FieldByName("OWNER")->SetAsString("Second");
+  try {
+    b.Post();
+    FAIL() << "both changed the row";
+  } catch (const EIBInterBaseError& e) {
+    EXPECT_NE(e.Message().find("update conflicts with concurrent update"), std::string::npos)
+        << e.Message();
+  }
+  EXPECT_EQ(b.State(), dsEdit) << "the second keeps its values";
+  EXPECT_EQ(b.FieldByName("OWNER")->AsString(), "Second");
+  first.tr.Commit();
+  b.Cancel();
+  second.tr.Rollback();
+  second.tr.StartTransaction();
+  b.Open();
+  EXPECT_EQ(b.FieldByName("OWNER")->AsString(), "First");
 }
 
 }  // namespace

@@ -1,0 +1,24 @@
+// The statement's marker rewrite: any text either raises client error 55 or gives a
+// text whose "?" markers outside strings and comments match the names one for one.
+#include <cstdio>
+#include <cstdlib>
+
+#include "data/errors/errors.h"
+#include "data/statement/sql_params.h"
+#include "fuzz/fuzz_target.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const bool generate = data[0] & 1;
+  const std::string sql(reinterpret_cast<const char*>(data) + 1, size - 1);
+  try {
+    TProcessedSql processed = PreprocessSql(sql, generate);
+    // Each marker becomes one "?", so the text never grows by more than the markers.
+    FUZZ_CHECK(processed.text.size() <= sql.size());
+    if (generate)
+      for (const std::string& name : processed.names) FUZZ_CHECK(!name.empty());
+  } catch (const EIBClientError& e) {
+    FUZZ_CHECK(e.SqlErrorCode() == ceSqlParseError);
+  }
+  return 0;
+}

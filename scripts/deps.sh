@@ -8,6 +8,7 @@ packages=(
   libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
+  desktop-file-utils man-db dpkg-dev file
   # The tests start a private server of their own on a free loopback port; they never
   # use or disturb the system service this package may start.
   firebird3.0-server

@@ -593,6 +593,7 @@ void TDataSet::InsertOrAppend(bool append) {
     InternalInitRecord(buffer);
     SetBookmarkFlag(buffer, bfEOF);
     ActivateBuffers();
+    CursorPosChanged();  // the cursor is not on the new row: reading back starts at the end
     GetPriorRecords();
     active_record_ = record_count_ - 1;
     bof_ = false;

@@ -61,6 +61,15 @@ QFont FormFont(int pixel_height, bool bold) {
   return font;
 }
 
+bool TRepeatedKeyFilter::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  auto* key_event = static_cast<QKeyEvent*>(event);
+  if (key_event->key() != key_ || !key_event->isAutoRepeat()) return false;
+  for (QObject* o = watched; o; o = o->parent())
+    if (dynamic_cast<TCustomDBGrid*>(o)) return true;
+  return false;
+}
+
 namespace {
 
 // Labels size themselves to their text: the given width unless the face needs more.
@@ -141,11 +150,9 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   // F4 is the key that commits (the label once named F5).
   Label4 =
       MakeLabel(TabSheet2, QStringLiteral("F4 - Gravar Alterações"), {80, 264, 157, 16}, bold10);
-  auto* grid = new QFrame(TabSheet2);
-  grid->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-  grid->setFocusPolicy(Qt::StrongFocus);
-  grid->setGeometry(0, 16, 497, 249);
-  DBGrid1 = grid;
+  DBGrid1 = MakeGrid(TabSheet2);
+  DBGrid1->setGeometry(0, 16, 497, 249);
+  DBGrid1->SetTitleFont(FormFont(11));
   PageControl1->setCurrentWidget(TabSheet2);
   PageControl1->hide();
 
@@ -163,10 +170,11 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   connect(Abrir2, &QAction::triggered, this, [this] { RunHandler([this] { Abrir2Click(); }); });
   connect(BitBtn1, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn1Click(); }); });
   for (QObject* watched : {static_cast<QObject*>(Edit1), static_cast<QObject*>(Edit2),
-                           static_cast<QObject*>(TreeView1), static_cast<QObject*>(RichEdit1),
-                           static_cast<QObject*>(DBGrid1)}) {
+                           static_cast<QObject*>(TreeView1), static_cast<QObject*>(RichEdit1)}) {
     watched->installEventFilter(this);
   }
+  // Sees a held-down F4 before any grid or cell editor does.
+  qApp->installEventFilter(new TRepeatedKeyFilter(Qt::Key_F4, this));
 
   connect(Abrir1, &QAction::triggered, this, [this] { RunHandler([this] { Abrir1Click(); }); });
   connect(Fechar1, &QAction::triggered, this, [this] { RunHandler([this] { Fechar1Click(); }); });
@@ -182,6 +190,23 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   IBDatabase1->SetDefaultTransaction(IBTransaction1);
   IBDatabase1->SetIdleTimer(0);
   IBDatabase1->SetSQLDialect(3);
+  IBQuery1 = new TIBQuery(this);
+  IBQuery1->SetName("IBQuery1");
+  IBQuery1->SetDatabase(IBDatabase1);
+  IBQuery1->SetTransaction(IBTransaction1);
+  IBQuery1->SetBufferChunks(1000);
+  IBTable1 = new TIBTable(this);
+  IBTable1->SetName("IBTable1");
+  IBTable1->SetDatabase(IBDatabase1);
+  IBTable1->SetTransaction(IBTransaction1);
+  IBTable1->SetBufferChunks(1000);
+  DsQuery = new TDataSource(this);
+  DsQuery->SetName("DsQuery");
+  DsQuery->SetDataSet(IBQuery1);
+  dsTable = new TDataSource(this);
+  dsTable->SetName("dsTable");
+  dsTable->SetDataSet(IBTable1);
+  DBGrid1->SetDataSource(dsTable);
 
   Timer1 = new QTimer(this);
   Timer1->setInterval(1);
@@ -256,16 +281,7 @@ bool TWorkbenchForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Edit2) return DispatchKeyPress(watched, event, &TWorkbenchForm::Edit2KeyPress);
     if (watched == TreeView1)
       return DispatchKeyPress(watched, event, &TWorkbenchForm::TreeView1KeyPress);
-    if (watched == DBGrid1) {
-      auto* key_event = static_cast<QKeyEvent*>(event);
-      int key = key_event->key();
-      bool done = false;
-      RunHandler([&] {
-        DBGrid1KeyDown(key, key_event->modifiers());
-        done = true;
-      });
-      return !done || key == 0;
-    }
+
   } else if (event->type() == QEvent::KeyRelease && watched == RichEdit1) {
     auto* key_event = static_cast<QKeyEvent*>(event);
     if (key_event->isAutoRepeat()) return false;  // one key-up per release, as typed

@@ -18,7 +18,10 @@
 #include "data/core/component.h"
 #include "data/core/string_list.h"
 #include "data/database/database.h"
+#include "data/dataset/query.h"
+#include "data/dataset/table.h"
 #include "data/transaction/transaction.h"
+#include "grid/db_grid.h"
 #include "workbench/dialogs.h"
 
 class QMenu;
@@ -45,6 +48,19 @@ class TImage : public QWidget {
   QImage picture_;
   bool stretch_ = false;
   bool pressed_ = false;
+};
+
+// Swallows the repeats of a held-down key on its way to any data grid or cell editor,
+// so that the key acts once.
+class TRepeatedKeyFilter : public QObject {
+ public:
+  TRepeatedKeyFilter(int key, QObject* parent) : QObject(parent), key_(key) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  int key_;
 };
 
 // A label that keeps its left and top and takes the width its text needs.
@@ -92,7 +108,7 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   QPlainTextEdit* RichEdit1 = nullptr;
   QWidget* TabSheet2 = nullptr;
   QLabel* Label4 = nullptr;
-  QWidget* DBGrid1 = nullptr;  // stands in for the data grid
+  TDBGrid* DBGrid1 = nullptr;
 
   // Menu.
   QMenu* Arquivo1 = nullptr;
@@ -106,6 +122,10 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   TOpenDialog OpenDialog1;
   TIBDatabase* IBDatabase1 = nullptr;
   TIBTransaction* IBTransaction1 = nullptr;
+  TIBQuery* IBQuery1 = nullptr;
+  TIBTable* IBTable1 = nullptr;
+  TDataSource* DsQuery = nullptr;
+  TDataSource* dsTable = nullptr;
 
   // Handlers for the workbench flows. Key handlers may clear the key (0) to swallow it.
   virtual void Abrir2Click();
@@ -116,19 +136,35 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   virtual void Abrir1Click();
   // "Fechar": closes the main window, and so ends the program.
   virtual void Fechar1Click();
-  virtual void TreeView1KeyPress(char& /*key*/) {}
-  virtual void RichEdit1KeyUp(int& /*key*/, Qt::KeyboardModifiers /*shift*/) {}
-  virtual void DBGrid1KeyDown(int& /*key*/, Qt::KeyboardModifiers /*shift*/) {}
+  // Enter on a table's node opens the table in a page of its own.
+  virtual void TreeView1KeyPress(char& key);
+  // F9 runs the editor's first line; F10 opens a table filtered by a typed condition.
+  virtual void RichEdit1KeyUp(int& key, Qt::KeyboardModifiers shift);
+  // F4 commits the shared transaction, after posting what the grids hold.
+  virtual void DBGrid1KeyDown(int& key, Qt::KeyboardModifiers shift);
+
+  // Hands every grid's typed text to its field and posts each dataset of the shared
+  // transaction that is being edited (an insert nobody typed into is cancelled). A post
+  // that fails raises, and whatever the caller meant to do next does not happen.
+  void PostPendingEdits();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  // Pending edits are posted first; a failed post keeps the window open.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   // Phase 1: the path label, the icon and the login panel, the focus in the user edit.
   void ShowLoginPanel();
   // Makes the table names the children of "TABELAS", replacing what it held.
   void FillTablesNode(const TStringList& names);
+  void RunFirstLine();
+  void QuickTableView();
+  // Shows `source` in the result grid on "Consulta SQL".
+  void ShowResult(TDataSource* source);
+  // A data grid set up with the commit key.
+  TDBGrid* MakeGrid(QWidget* page);
 
   // Calls a key-press handler with the typed Latin-1 character; true when it was swallowed.
   bool DispatchKeyPress(QObject* watched, QEvent* event, void (TWorkbenchForm::*handler)(char&));

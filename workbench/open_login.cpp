@@ -2,8 +2,8 @@
 // the user tables under "TABELAS".
 #include <QTreeWidgetItem>
 
-#include "workbench/dialogs.h"
 #include "grid/latin1.h"
+#include "workbench/dialogs.h"
 #include "workbench/main_form.h"
 
 namespace {
@@ -93,6 +93,8 @@ void TWorkbenchForm::FillTablesNode(const TStringList& names) {
 }
 
 void TWorkbenchForm::Abrir1Click() {
+  // What the grids hold is posted before the disconnect commits; a failed post stops.
+  if (IBDatabase1->Connected()) PostPendingEdits();
   IBDatabase1->SetConnected(false);
   FillTablesNode(TStringList());
   TreeView1->hide();

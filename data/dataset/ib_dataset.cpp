@@ -5,10 +5,10 @@
 #include <new>
 
 #include "data/client_api/client_api.h"
-#include "data/dataset/blob_stream.h"
 #include "data/core/text.h"
 #include "data/database/database.h"
 #include "data/database/ib_base.h"
+#include "data/dataset/blob_stream.h"
 #include "data/errors/errors.h"
 #include "data/statement/sql.h"
 #include "data/transaction/transaction.h"
@@ -185,6 +185,10 @@ bool TIBCustomDataSet::ActivateTransaction() {
   if (Transaction()->InTransaction()) return false;
   Transaction()->StartTransaction();
   return true;
+}
+
+TIBSQLTypes TIBCustomDataSet::StatementType() const {
+  return q_select_->SQLType();
 }
 
 bool TIBCustomDataSet::SelectIsQuery() const {

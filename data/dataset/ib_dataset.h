@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "data/dataset/dataset.h"
+#include "data/statement/sql.h"
 
 class TIBBase;
 class TIBBlobStream;
@@ -95,6 +96,8 @@ class TIBCustomDataSet : public TDataSet {
   void SetForcedRefresh(bool value) { forced_refresh_ = value; }
   bool Prepared() const { return prepared_; }
   int RowsAffected() const { return rows_affected_; }
+  // The prepared select statement's type (a query, a command, a commit, ...).
+  TIBSQLTypes StatementType() const;
 
   int RecNo() const override;
   void SetRecNo(int value) override;

@@ -1,0 +1,87 @@
+// The SQL console: F9 runs the editor's first line, F10 opens a table filtered by the
+// condition typed after its name.
+#include "data/statement/sql.h"
+#include "workbench/console_text.h"
+#include "workbench/latin1.h"
+#include "workbench/main_form.h"
+
+void TWorkbenchForm::RichEdit1KeyUp(int& key, Qt::KeyboardModifiers) {
+  if (key == Qt::Key_F10)
+    QuickTableView();
+  else if (key == Qt::Key_F9)
+    RunFirstLine();
+}
+
+void TWorkbenchForm::ShowResult(TDataSource* source) {
+  DBGrid1->SetDataSource(source);
+  PageControl1->setCurrentIndex(1);
+}
+
+void TWorkbenchForm::RunFirstLine() {
+  const std::string text = ToLatin1(RichEdit1->toPlainText());
+  if (text.empty()) {
+    ShowMessage("N\xE3o tem o que Executar!");
+    return;
+  }
+  const std::string line = FirstLogicalLine(text);
+  // Markers would travel as NULLs: nothing here can give them values.
+  if (HasParameterMarkers(line)) {
+    ShowMessage("Par\xE2metros (:nome) n\xE3o s\xE3o aceitos no console!");
+    return;
+  }
+  IBQuery1->Close();
+  IBQuery1->SQL().Clear();
+  IBQuery1->SQL().Add(line);
+  if (LooksLikeQuery(line)) {
+    IBQuery1->Open();
+    ShowResult(DsQuery);
+    return;
+  }
+  // A transaction statement must go through the transaction object, or every dataset
+  // would be left on a transaction that no longer exists.
+  try {
+    IBQuery1->Prepare();
+  } catch (const EIBClientError&) {
+    // The statement layer refuses to prepare a SET TRANSACTION; say why here.
+    if (IBQuery1->StatementType() != SQLStartTransaction) throw;
+    ShowMessage("Use F4 para gravar; SET TRANSACTION n\xE3o \xE9 aceito no console!");
+    return;
+  }
+  switch (IBQuery1->StatementType()) {
+    case SQLCommit:
+    case SQLRollback: {
+      const bool commit = IBQuery1->StatementType() == SQLCommit;
+      const bool retaining = ContainsWord(line, "RETAINING");
+      PostPendingEdits();
+      if (commit)
+        retaining ? IBTransaction1->CommitRetaining() : IBTransaction1->Commit();
+      else
+        retaining ? IBTransaction1->RollbackRetaining() : IBTransaction1->Rollback();
+      break;
+    }
+    default:
+      IBQuery1->ExecSQL();
+      break;
+  }
+  ShowMessage("Comando Executado com Sucesso!");
+}
+
+void TWorkbenchForm::QuickTableView() {
+  const TQuickView view = ParseQuickView(FirstLogicalLine(ToLatin1(RichEdit1->toPlainText())));
+  if (!view.has_from) {
+    ShowMessage("N\xE3o encontrei FROM na primeira linha!");
+    return;
+  }
+  if (IBTable1->State() == dsEdit || IBTable1->State() == dsInsert) PostPendingEdits();
+  IBTable1->Close();
+  ShowMessage("condicao=" + view.condition + "   tabela=" + view.shown_name);
+  IBTable1->SetTableName(view.table_name);
+  IBTable1->SetFiltered(false);
+  // Without a condition the filter is off: an old one must not apply to this table.
+  if (!view.condition.empty()) {
+    IBTable1->SetFilter(view.condition);
+    IBTable1->SetFiltered(true);
+  }
+  IBTable1->Open();
+  ShowResult(dsTable);
+}

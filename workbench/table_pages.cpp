@@ -1,0 +1,74 @@
+// Table pages: Enter on a table's node opens it in a page of its own; F4 in any grid
+// commits the transaction all the main window's datasets share.
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+#include "workbench/latin1.h"
+#include "workbench/main_form.h"
+
+TDBGrid* TWorkbenchForm::MakeGrid(QWidget* page) {
+  auto* grid = new TDBGrid(page);
+  grid->OnKeyDown = [this](int& key, Qt::KeyboardModifiers shift) { DBGrid1KeyDown(key, shift); };
+  return grid;
+}
+
+void TWorkbenchForm::TreeView1KeyPress(char& key) {
+  if (key != '\r') return;
+  QTreeWidgetItem* node = TreeView1->currentItem();
+  if (!node || !node->parent() || node->parent()->parent()) return;  // level 1 only
+  if (TreeView1->topLevelItemCount() == 0 || TreeView1->topLevelItem(0)->text(0) != "TABELAS")
+    return;
+  const QString caption = node->text(0);
+  const std::string name = ToLatin1(caption);
+
+  auto* table = new TIBTable(this);
+  auto* source = new TDataSource(this);
+  source->SetDataSet(table);
+  table->Close();
+  table->SetDatabase(IBTable1->Database());
+  table->SetTableName(name);
+  // A page just added has no size until its layout runs: take the size the work pages
+  // give the page they show now.
+  const QSize page_size = PageControl1->currentWidget()->size();
+  auto* page = new QWidget;
+  PageControl1->addTab(page, caption);
+  TDBGrid* grid = MakeGrid(page);
+  grid->setGeometry(0, 0, page_size.width() - 1, page_size.height() - 15);
+  grid->SetDataSource(source);
+  table->Open();
+  PageControl1->setCurrentWidget(page);
+  grid->setFocus();
+}
+
+void TWorkbenchForm::DBGrid1KeyDown(int& key, Qt::KeyboardModifiers) {
+  if (key != Qt::Key_F4) return;
+  // The commit closes every dataset: what the grids hold is posted first, and a post
+  // that fails stops here with nothing committed.
+  PostPendingEdits();
+  IBTable1->Transaction()->Commit();
+}
+
+void TWorkbenchForm::PostPendingEdits() {
+  for (int i = 0; i < ComponentCount(); ++i) {
+    auto* dataset = dynamic_cast<TIBCustomDataSet*>(Components(i));
+    if (!dataset || dataset->Transaction() != IBTransaction1) continue;
+    if (dataset->State() != dsEdit && dataset->State() != dsInsert) continue;
+    dataset->UpdateRecord();  // an open cell editor hands its text over
+    if (dataset->State() == dsInsert && !dataset->Modified())
+      dataset->Cancel();
+    else
+      dataset->Post();
+  }
+}
+
+void TWorkbenchForm::closeEvent(QCloseEvent* event) {
+  bool posted = false;
+  RunHandler([&] {
+    PostPendingEdits();
+    posted = true;
+  });
+  if (posted)
+    QMainWindow::closeEvent(event);
+  else
+    event->ignore();
+}

@@ -94,8 +94,17 @@ void TWorkbenchForm::FillTablesNode(const TStringList& names) {
 
 void TWorkbenchForm::Abrir1Click() {
   // What the grids hold is posted before the disconnect commits; a failed post stops.
-  if (IBDatabase1->Connected()) PostPendingEdits();
-  IBDatabase1->SetConnected(false);
+  // A lost connection is dropped by force instead: neither a post nor the commit can
+  // reach the server any more, so retrying could never succeed. The error box names the
+  // failure while the unsaved values are still on screen.
+  try {
+    if (IBDatabase1->Connected()) PostPendingEdits();
+    IBDatabase1->SetConnected(false);
+  } catch (const std::exception& error) {
+    if (!IsConnectionLost(error)) throw;
+    ShowErrorBox(error);
+    IBDatabase1->ForceClose();
+  }
   FillTablesNode(TStringList());
   TreeView1->hide();
   PageControl1->hide();

@@ -289,3 +289,21 @@ bool StatusVectorHas(std::initializer_list<ISC_STATUS> codes) {
   }
   return false;
 }
+
+bool IsConnectionLost(const std::exception& error) {
+  const auto* failure = dynamic_cast<const EIBInterBaseError*>(&error);
+  if (!failure) return false;
+  switch (failure->StatusCode()) {
+    case isc_network_error:
+    case isc_net_read_err:
+    case isc_net_write_err:
+    case isc_lost_db_connection:
+    case isc_conn_lost:
+    case isc_att_shutdown:
+    case isc_shutdown:
+    case isc_net_server_shutdown:
+      return true;
+    default:
+      return false;
+  }
+}

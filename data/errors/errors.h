@@ -157,6 +157,10 @@ ISC_STATUS* ClientStatusVector();
 // Turns the calling thread's status vector into EIBInterBaseError or EIBInterBaseRoleError.
 [[noreturn]] void RaiseStatusError();
 
+// True for a failure that means the connection to the server is gone (network errors,
+// a lost or shut down attachment): nothing more can reach the server through it.
+bool IsConnectionLost(const std::exception& error);
+
 // True when the calling thread's status vector holds one of the given library error codes.
 bool StatusVectorHas(std::initializer_list<ISC_STATUS> codes);
 

@@ -6,6 +6,8 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTreeWidgetItem>
+#include <string>
 
 #include "app/application.h"
 #include "app/form1.h"
@@ -42,6 +44,16 @@ inline void Click(QWidget* window, QPoint point) {
   QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
                       Qt::NoModifier);
   QCoreApplication::sendEvent(target, &release);
+}
+
+// Enter on the table's node under "TABELAS": the grid of the page it opens.
+inline TDBGrid* OpenTablePage(TWorkbenchForm& form, const std::string& name) {
+  QTreeWidgetItem* tables = form.TablesNode();
+  for (int i = 0; i < tables->childCount(); ++i)
+    if (tables->child(i)->text(0).toStdString() == name)
+      form.TreeView1->setCurrentItem(tables->child(i));
+  SendKey(form.TreeView1, Qt::Key_Return, "\r");
+  return form.PageControl1->currentWidget()->findChild<TDBGrid*>();
 }
 
 class ShellTest : public ::testing::Test {

@@ -6,8 +6,8 @@
 #include <QTreeWidgetItem>
 
 #include "app_test_support.h"
-#include "data/statement/sql.h"
 #include "data/sql_test_support.h"
+#include "data/statement/sql.h"
 #include "support/temp_database.h"
 
 namespace {
@@ -61,14 +61,7 @@ class WorkbenchFlowTest : public ShellTest {
     SendKey(editor, replace ? Qt::Key_Backspace : Qt::Key_End, QString());
     for (QChar c : text) SendKey(editor, c.unicode(), QString(c));
   }
-  TDBGrid* OpenPage(const std::string& name) {
-    QTreeWidgetItem* tables = form.TablesNode();
-    for (int i = 0; i < tables->childCount(); ++i)
-      if (tables->child(i)->text(0).toStdString() == name)
-        form.TreeView1->setCurrentItem(tables->child(i));
-    SendKey(form.TreeView1, Qt::Key_Return, "\r");
-    return form.PageControl1->currentWidget()->findChild<TDBGrid*>();
-  }
+  TDBGrid* OpenPage(const std::string& name) { return OpenTablePage(form, name); }
 };
 
 TEST_F(WorkbenchFlowTest, F9RunsTheFirstLineAsQueryOrCommandAndF4MakesItDurable) {
@@ -115,7 +108,8 @@ TEST_F(WorkbenchFlowTest, F10OpensTheTableFilteredAndWithoutAConditionWhole) {
 
   recorder.messages.clear();
   Type("CUSTOMERS", Qt::Key_F10);
-  EXPECT_EQ(recorder.messages, std::vector<std::string>{"N\xE3o encontrei FROM na primeira linha!"});
+  EXPECT_EQ(recorder.messages,
+            std::vector<std::string>{"N\xE3o encontrei FROM na primeira linha!"});
   EXPECT_TRUE(form.IBTable1->Active()) << "nothing was closed or opened";
 
   // A name in double quotes keeps its case.

@@ -94,7 +94,19 @@ std::string FirebirdServer::Url(const std::string& path) const {
   return "localhost/" + std::to_string(port_) + ":" + path;
 }
 
-void FirebirdServer::Start() {
+void FirebirdServer::Kill() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
+void FirebirdServer::Restart() {
+  Stop();
+  Start(port_);
+}
+
+void FirebirdServer::Start(int fixed_port) {
   const std::string server = FirstExisting(std::begin(kServers), std::end(kServers), "");
   const std::string home =
       FirstExisting(std::begin(kHomes), std::end(kHomes), "/intl/libfbintl.so");
@@ -107,14 +119,15 @@ void FirebirdServer::Start() {
   fs::create_directories(root_ + "/lock");
   fs::create_directories(root_ + "/tmp");
   fs::create_directories(root_ + "/intl");
-  fs::copy_file(home + "/intl/libfbintl.so", root_ + "/intl/libfbintl.so");
+  fs::copy_file(home + "/intl/libfbintl.so", root_ + "/intl/libfbintl.so",
+                fs::copy_options::skip_existing);
   std::ofstream(root_ + "/databases.conf");
   std::ofstream(root_ + "/plugins.conf");
   const std::string environment = "FIREBIRD='" + root_ + "' FIREBIRD_LOCK='" + root_ +
                                   "/lock' FIREBIRD_TMP='" + root_ + "/tmp' ";
 
   for (int attempt = 0; attempt < 3; ++attempt) {
-    port_ = FreeLoopbackPort();
+    port_ = fixed_port ? fixed_port : FreeLoopbackPort();
     std::ofstream(root_ + "/firebird.conf")
         << "RemoteServicePort = " << port_ << "\nRemoteBindAddress = 127.0.0.1\n"
         << "SecurityDatabase = " << root_ << "/security3.fdb\n"

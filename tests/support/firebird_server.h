@@ -23,9 +23,14 @@ class FirebirdServer {
   static const char* Password() { return "masterkey"; }
   // Stops the server, by force when it does not end on SIGTERM; true when it ended itself.
   bool Stop();
+  // A lost server: killed at once, its connections broken mid-call.
+  void Kill();
+  // Starts the stopped or killed server again on the same port, files and users.
+  void Restart();
 
  private:
-  void Start();
+  // On `fixed_port`, or on a free one when 0.
+  void Start(int fixed_port = 0);
   std::string root_;
   int port_ = 0;
   pid_t pid_ = -1;

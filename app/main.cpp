@@ -2,8 +2,10 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/application.h"
+#include "app/end_signals.h"
 #include "app/form1.h"
 #include "workbench/latin1.h"
 
@@ -32,15 +34,47 @@ void QuitAfterDelayIfAsked(TApplication& application) {
   });
 }
 
+// For checks of a connected program without a person at the screen: with a database
+// named on the command line and TAVREL_LOGIN_AS=user:password, the login panel is filled
+// in and "Login" pressed once the message loop runs; TAVREL_RUN_LINE then puts a line in
+// the SQL console and presses F9.
+void LogInIfAsked(TApplication& application) {
+  const char* login = std::getenv("TAVREL_LOGIN_AS");
+  if (!login || !*login) return;
+  QTimer::singleShot(0, &application, [&application, as = QString::fromLocal8Bit(login)] {
+    TForm1* form = application.Form1();
+    form->Edit1->setText(as.section(u':', 0, 0));
+    form->Edit2->setText(as.section(u':', 1));
+    form->BitBtn1->click();
+    const char* line = std::getenv("TAVREL_RUN_LINE");
+    if (!line || !*line) return;
+    form->RichEdit1->setPlainText(QString::fromLocal8Bit(line));
+    RunHandler([form] {
+      int key = Qt::Key_F9;
+      form->RichEdit1KeyUp(key, Qt::NoModifier);
+    });
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before any thread starts, so that all of them leave the signals to TEndSignals.
+  BlockEndSignals();
   TApplication application(argc, argv);
   try {
     application.Initialize();
     application.CreateForms();
+    // A signal ends the program as closing the main window does, but cannot be refused.
+    TEndSignals end_signals([&application] {
+      application.Form1()->CloseForSignal();
+      application.quit();
+    });
     // A database file named on the command line is taken as the chosen database path.
-    if (argc > 1) application.Form1()->ChooseDatabasePath(FileNameBytes(DatabaseArgument(argv[1])));
+    if (argc > 1) {
+      application.Form1()->ChooseDatabasePath(FileNameBytes(DatabaseArgument(argv[1])));
+      LogInIfAsked(application);
+    }
     QuitAfterDelayIfAsked(application);
     return application.Run();
   } catch (...) {

@@ -145,8 +145,12 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
 
   // Hands every grid's typed text to its field and posts each dataset of the shared
   // transaction that is being edited (an insert nobody typed into is cancelled). A post
-  // that fails raises, and whatever the caller meant to do next does not happen.
-  void PostPendingEdits();
+  // that fails raises, and whatever the caller meant to do next does not happen; with
+  // `failed` given, it is told of the failure instead and the other datasets are posted.
+  void PostPendingEdits(const std::function<void(const std::exception&)>& failed = nullptr);
+  // The end asked for by a signal: posts as a close does, but a failure cannot keep the
+  // window open; it goes to standard error and the window closes.
+  void CloseForSignal();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -170,6 +174,7 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   bool DispatchKeyPress(QObject* watched, QEvent* event, void (TWorkbenchForm::*handler)(char&));
 
   bool watched_replay_ = false;
+  bool closing_for_signal_ = false;
   QSize frame_seen_;
 };
 

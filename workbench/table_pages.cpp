@@ -1,7 +1,9 @@
 // Table pages: Enter on a table's node opens it in a page of its own; F4 in any grid
 // commits the transaction all the main window's datasets share.
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <cstdio>
 
 #include "workbench/latin1.h"
 #include "workbench/main_form.h"
@@ -48,20 +50,37 @@ void TWorkbenchForm::DBGrid1KeyDown(int& key, Qt::KeyboardModifiers) {
   IBTable1->Transaction()->Commit();
 }
 
-void TWorkbenchForm::PostPendingEdits() {
+void TWorkbenchForm::PostPendingEdits(const std::function<void(const std::exception&)>& failed) {
   for (int i = 0; i < ComponentCount(); ++i) {
     auto* dataset = dynamic_cast<TIBCustomDataSet*>(Components(i));
     if (!dataset || dataset->Transaction() != IBTransaction1) continue;
     if (dataset->State() != dsEdit && dataset->State() != dsInsert) continue;
-    dataset->UpdateRecord();  // an open cell editor hands its text over
-    if (dataset->State() == dsInsert && !dataset->Modified())
-      dataset->Cancel();
-    else
-      dataset->Post();
+    try {
+      dataset->UpdateRecord();  // an open cell editor hands its text over
+      if (dataset->State() == dsInsert && !dataset->Modified())
+        dataset->Cancel();
+      else
+        dataset->Post();
+    } catch (const std::exception& error) {
+      if (!failed) throw;
+      failed(error);
+    }
   }
 }
 
+void TWorkbenchForm::CloseForSignal() {
+  PostPendingEdits([this](const std::exception& error) {
+    const auto* own = dynamic_cast<const Exception*>(&error);
+    std::fprintf(stderr, "%s: edits not saved: %s\n",
+                 qPrintable(QCoreApplication::applicationName()),
+                 FromLatin1(own ? own->Message() : error.what()).toLocal8Bit().constData());
+  });
+  closing_for_signal_ = true;
+  close();
+}
+
 void TWorkbenchForm::closeEvent(QCloseEvent* event) {
+  if (closing_for_signal_) return QMainWindow::closeEvent(event);
   bool posted = false;
   RunHandler([&] {
     PostPendingEdits();

@@ -684,6 +684,10 @@ void TDataSet::Delete() {
 TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 
 TDataSource::~TDataSource() {
+  // A source going away tells its links, not its handlers, whose owners may be gone.
+  OnStateChange = nullptr;
+  OnDataChange = nullptr;
+  OnUpdateData = nullptr;
   BeginDestruction();
   while (!links_.empty()) links_.back()->SetDataSource(nullptr);
   SetDataSet(nullptr);

@@ -13,6 +13,7 @@
 #include "data/database/database.h"
 #include "data/dataset/ib_dataset.h"
 #include "data/errors/errors.h"
+#include "data/sql_test_support.h"
 #include "data/statement/sql.h"
 #include "data/transaction/transaction.h"
 #include "support/temp_database.h"
@@ -105,13 +106,9 @@ int main() {
   std::printf("Making the database (%d rows)...\n", kBigRows);
   TempDatabase file(Table("BIG_T", kBigRows) + Table("SMALL_T", 20));
 
-  TIBDatabase db;
-  TIBTransaction tr;
-  db.SetLoginPrompt(false);
-  db.SetDatabaseName(file.Path());
-  db.Params().Add("user_name=SYSDBA");
-  db.SetDefaultTransaction(&tr);
-  db.SetConnected(true);
+  Connection connection(file.Path());
+  TIBDatabase& db = connection.db;
+  TIBTransaction& tr = connection.tr;
 
   BenchDataSet big, small;
   TDataSource big_source, small_source;

@@ -13,6 +13,7 @@
 
 #include "data/database/database.h"
 #include "data/dataset/query.h"
+#include "data/sql_test_support.h"
 #include "data/transaction/transaction.h"
 #include "grid/db_grid.h"
 #include "support/temp_database.h"
@@ -87,13 +88,8 @@ int main(int argc, char** argv) {
   std::printf("Making the database (%d rows)...\n", kBigRows);
   TempDatabase file(Table("BIG_T", kBigRows) + Table("SMALL_T", 10));
 
-  TIBDatabase db;
-  TIBTransaction tr;
-  db.SetLoginPrompt(false);
-  db.SetDatabaseName(file.Path());
-  db.Params().Add("user_name=SYSDBA");
-  db.SetDefaultTransaction(&tr);
-  db.SetConnected(true);
+  Connection connection(file.Path());
+  TIBDatabase& db = connection.db;
   {
     Shown big(db, "BIG_T"), small(db, "SMALL_T");
     big.FirstScreen();  // prepares, warms the caches

@@ -17,18 +17,8 @@
 #include "grid/db_grid.h"
 #include "grid/grid_hooks.h"
 #include "grid/latin1.h"
+#include "support/qt_environment.h"
 
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = new QApplication(argc_, argv_); }
-  void TearDown() override { delete app_; }
-
- private:
-  int argc_ = 1;
-  char name_[5] = "test";
-  char* argv_[2] = {name_, nullptr};
-  QApplication* app_ = nullptr;
-};
 inline auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // Presses and releases a key on `target` as the keyboard would deliver it.

@@ -12,22 +12,12 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "support/qt_environment.h"
 #include "workbench/dialogs.h"
 #include "workbench/latin1.h"
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { app_ = new QApplication(argc_, argv_); }
-  void TearDown() override { delete app_; }
-
- private:
-  int argc_ = 1;
-  char name_[5] = "test";
-  char* argv_[2] = {name_, nullptr};
-  QApplication* app_ = nullptr;
-};
 [[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 void SendKey(QObject* target, QEvent::Type type, int key, const QString& text = {},

@@ -229,8 +229,9 @@ TEST(DataSetWindow, ShortDataSetsAndWindowResizesKeepTheActiveRow) {
 TEST(DataSetNotifications, DisabledControlsHearOneDeferredChangeAndStateChangesPass) {
   TMemoryDataSet data(30);
   data.SetName("Rows");
-  TDataSource source;
+  // Outlives the source, whose end still reports a state change.
   std::vector<std::string> states;
+  TDataSource source;
   source.OnStateChange = [&](TComponent*) { states.push_back(std::to_string(source.State())); };
   source.SetDataSet(&data);
   TRecordingLink grid;

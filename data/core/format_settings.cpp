@@ -327,6 +327,31 @@ std::string FloatToStr(double value) {
   return out;
 }
 
+std::string ScaledToStr(int64_t value, int scale) {
+  const uint64_t magnitude =
+      value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  std::string digits = std::to_string(magnitude);
+  if (magnitude != 0 && scale > 0) digits.append(static_cast<size_t>(scale), '0');
+  const size_t decimals = scale < 0 ? static_cast<size_t>(-scale) : 0;
+  if (digits.size() <= decimals) digits.insert(0, decimals + 1 - digits.size(), '0');
+  std::string fraction = digits.substr(digits.size() - decimals);
+  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+  std::string text = value < 0 ? "-" : "";
+  text += digits.substr(0, digits.size() - decimals);
+  if (!fraction.empty()) text += FormatSettings().DecimalSeparator + fraction;
+  return text;
+}
+
+int64_t PowerOfTen(int n) {
+  if (n < 0) return 0;
+  int64_t result = 1;
+  for (int i = 0; i < n; ++i) {
+    if (result > std::numeric_limits<int64_t>::max() / 10) return 0;
+    result *= 10;
+  }
+  return result;
+}
+
 std::string CurrToStr(Currency value) {
   uint64_t magnitude =
       value.value < 0 ? 0 - static_cast<uint64_t>(value.value) : static_cast<uint64_t>(value.value);

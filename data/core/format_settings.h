@@ -57,6 +57,11 @@ bool TryStrToDateTime(const std::string& text, TDateTime& result);
 std::string FloatToStr(double value);
 // Up to 4 decimals, trailing zeros removed.
 std::string CurrToStr(Currency value);
+// The exact decimal text of value * 10^scale at any scale, written as currency is: the
+// decimal separator, no trailing zeros.
+std::string ScaledToStr(int64_t value, int scale);
+// 10 to the power n, or 0 when n is negative or the power does not fit 64 bits.
+int64_t PowerOfTen(int n);
 // Each accepts blanks around the number; the decimal separator is the settings' one.
 bool TryStrToInt(const std::string& text, int32_t& result);
 bool TryStrToInt64(const std::string& text, int64_t& result);

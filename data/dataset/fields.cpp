@@ -50,17 +50,6 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// 10^n, or 0 when it does not fit 64 bits.
-int64_t PowerOfTen(int n) {
-  if (n < 0) return 0;
-  int64_t result = 1;
-  for (int i = 0; i < n; ++i) {
-    if (result > std::numeric_limits<int64_t>::max() / 10) return 0;
-    result *= 10;
-  }
-  return result;
-}
-
 // a / b rounded half away from zero (b > 0).
 int64_t DivideRounded(int64_t a, int64_t b) {
   const int64_t quotient = a / b;
@@ -74,23 +63,6 @@ bool CheckedMultiply(int64_t a, int64_t b, int64_t& result) {
 }
 
 // --- Scaled integers: raw * 10^scale, scale 0 or negative ---
-
-// The exact decimal text, without trailing zeros.
-// TODO: replace with the exact scaled-integer text routine of data/core/format_settings
-// once the statement layer's change adds it there.
-std::string ScaledToText(int64_t raw, int scale) {
-  uint64_t magnitude = raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw);
-  std::string digits = std::to_string(magnitude);
-  std::string sign = raw < 0 ? "-" : "";
-  if (scale >= 0) return sign + (magnitude != 0 ? digits + std::string(scale, '0') : digits);
-  const size_t decimals = static_cast<size_t>(-scale);
-  if (digits.size() <= decimals) digits.insert(0, decimals + 1 - digits.size(), '0');
-  std::string whole = digits.substr(0, digits.size() - decimals);
-  std::string fraction = digits.substr(digits.size() - decimals);
-  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-  if (fraction.empty()) return sign + whole;
-  return sign + whole + FormatSettings().DecimalSeparator + fraction;
-}
 
 // The nearest double, through the exact decimal form so the rounding is the parser's.
 double ScaledToDouble(int64_t raw, int scale) {
@@ -756,7 +728,7 @@ void TLargeintField::SetAsString(const std::string& value) {
 
 std::string TNumericField::ScaledString() const {
   int64_t raw = 0;
-  return ReadScalar(this, raw) ? ScaledToText(raw, Scale()) : "";
+  return ReadScalar(this, raw) ? ScaledToStr(raw, Scale()) : "";
 }
 
 double TNumericField::ScaledFloat() const {
@@ -909,7 +881,7 @@ TVariant TBCDField::AsVariant() const {
   if (ScaledToCurrency(raw, Scale(), currency) && CurrencyToScaled(currency, Scale(), back) &&
       back == raw)
     return TVariant(currency);
-  return TVariant(ScaledToText(raw, Scale()));
+  return TVariant(ScaledToStr(raw, Scale()));
 }
 
 void TBCDField::SetAsLargeInt(int64_t value) {

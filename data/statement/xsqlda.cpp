@@ -95,16 +95,6 @@ int64_t CheckedMultiply(int64_t value, int64_t factor) {
   return result;
 }
 
-// 10 to the power n, or 0 when it does not fit 64 bits.
-int64_t PowerOfTen(int n) {
-  int64_t result = 1;
-  for (int i = 0; i < n; ++i) {
-    if (result > std::numeric_limits<int64_t>::max() / 10) return 0;
-    result *= 10;
-  }
-  return result;
-}
-
 std::tm TmFromDateTime(TDateTime value) {
   int year, month, day, hour, minute, second, msec;
   DecodeDate(value, year, month, day);
@@ -251,22 +241,6 @@ double RawFloat(int type, const char* data) {
   return v;
 }
 
-// The exact decimal text of value * 10^scale at any scale, written as currency is: the
-// locale's separator, no trailing zeros.
-std::string ScaledText(int64_t value, int scale) {
-  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  std::string digits = std::to_string(magnitude);
-  if (magnitude != 0 && scale > 0) digits.append(static_cast<size_t>(scale), '0');
-  const size_t decimals = scale < 0 ? static_cast<size_t>(-scale) : 0;
-  if (digits.size() <= decimals) digits.insert(0, decimals + 1 - digits.size(), '0');
-  std::string fraction = digits.substr(digits.size() - decimals);
-  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-  std::string text = value < 0 ? "-" : "";
-  text += digits.substr(0, digits.size() - decimals);
-  if (!fraction.empty()) text += FormatSettings().DecimalSeparator + fraction;
-  return text;
-}
-
 }  // namespace
 
 double TIBXSQLVAR::ScaledDouble(double value) const {
@@ -290,7 +264,7 @@ std::string TIBXSQLVAR::AsString() const {
     case SQL_SHORT:
     case SQL_LONG:
     case SQL_INT64:
-      return ScaledText(RawInteger(type, Data()), SqlScale());
+      return ScaledToStr(RawInteger(type, Data()), SqlScale());
     case SQL_FLOAT:
     case SQL_DOUBLE:
     case SQL_D_FLOAT:
@@ -401,7 +375,7 @@ Currency TIBXSQLVAR::AsCurrency() const {
     int64_t value = RawInteger(type, Data());
     if (SqlScale() < 0) {
       Currency result;
-      if (!TryStrToCurr(ScaledText(value, SqlScale()), result)) RaiseConversionError();
+      if (!TryStrToCurr(ScaledToStr(value, SqlScale()), result)) RaiseConversionError();
       return result;
     }
     int64_t factor = PowerOfTen(SqlScale() + 4);

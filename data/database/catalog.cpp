@@ -120,38 +120,24 @@ bool TIBSchema::HasDefaultValue(const std::string& relation, const std::string& 
 void TIBDatabase::FillTableNames(TStringList& list, bool system_tables) {
   if (IsLoading()) return;
   if (!Connected()) SetConnected(true);
-  TIBTransaction* transaction = InternalTransaction();
-  if (!transaction->InTransaction()) transaction->StartTransaction();
-  auto sql = std::make_unique<TIBSQL>(this);
-  auto finish = [&] {
-    sql.reset();
-    transaction->Commit();
-  };
-  try {
-    sql->SetGoToFirstRecordOnExecute(false);
-    sql->SetDatabase(this);
-    sql->SetTransaction(transaction);
-    sql->SQL().Add(system_tables ? kTablesSql : kUserTablesSql);
-    sql->Prepare();
-    sql->ExecQuery();
+  RunInInternalTransaction(this, [&](TIBTransaction* transaction) {
+    TIBSQL sql(this);
+    sql.SetGoToFirstRecordOnExecute(false);
+    sql.SetDatabase(this);
+    sql.SetTransaction(transaction);
+    sql.SQL().Add(system_tables ? kTablesSql : kUserTablesSql);
+    sql.Prepare();
+    sql.ExecQuery();
     list.BeginUpdate();
     try {
       list.Clear();
-      while (!sql->Eof() && sql->Next()) list.Add(sql->Fields(0).AsTrimString());
+      while (!sql.Eof() && sql.Next()) list.Add(sql.Fields(0).AsTrimString());
     } catch (...) {
       list.EndUpdate();
       throw;
     }
     list.EndUpdate();
-  } catch (...) {
-    try {
-      finish();
-    } catch (const Exception&) {
-      // The listing's own failure is the one to report.
-    }
-    throw;
-  }
-  finish();
+  });
 }
 
 bool TIBDatabase::HasComputedValue(const std::string& relation, const std::string& field) {

@@ -32,7 +32,13 @@ const char* kFieldDefsSql =
     "R.RDB$RELATION_NAME = :RELATION and R.RDB$FIELD_SOURCE = F.RDB$FIELD_NAME order by "
     "R.RDB$FIELD_POSITION";
 
-const char* kDbKeyParam = ":TAVREL_INTERNAL_DBKEY";
+// The condition that finds a row by the DB key the select reads with it.
+const char* kByDbKey = " where RDB$DB_KEY = :TAVREL_INTERNAL_DBKEY";
+
+// Every column of `table` and the row's DB key.
+std::string SelectAll(const std::string& table) {
+  return "select " + table + ".*, RDB$DB_KEY as TAVREL_INTERNAL_DBKEY from " + table;
+}
 
 // Runs `sql` with the relation parameter in the internal transaction, row by row.
 void ForEachCatalogRow(TIBDatabase* database, const char* sql, const std::string& relation,
@@ -298,15 +304,14 @@ void TIBTable::UpdateIndexDefs() {
 void TIBTable::GenerateStatements() {
   if (!index_defs_.Updated()) UpdateIndexDefs();
   const std::string table = Quote(table_name_);
-  const std::string head =
-      "select " + table + ".*, RDB$DB_KEY as TAVREL_INTERNAL_DBKEY from " + table;
+  const std::string head = SelectAll(table);
   TStringList lines;
   lines.Add(head);
   if (Filtered() && !Filter().empty()) lines.Add(" where " + Filter());
   const std::string order = OrderList();
   if (!order.empty()) lines.Add(" order by " + order);
   QSelect()->SQL().Assign(lines);
-  refresh_by_dbkey_ = head + " where RDB$DB_KEY = " + kDbKeyParam;
+  refresh_by_dbkey_ = head + kByDbKey;
   // The refresh text joins the companions: a table that cannot be changed never
   // refreshes a row, and some views refuse a DB key condition.
   QRefresh()->SQL().Clear();
@@ -329,8 +334,7 @@ void TIBTable::GenerateUpdateStatements() {
     return;
   }
   const std::string table = Quote(table_name_);
-  const std::string head =
-      "select " + table + ".*, RDB$DB_KEY as TAVREL_INTERNAL_DBKEY from " + table;
+  const std::string head = SelectAll(table);
   std::vector<std::string> columns, values, assignments, conditions;
   const TFieldDefs& defs = FieldDefs();
   for (int i = 0; i < defs.Count(); ++i) {
@@ -345,11 +349,10 @@ void TIBTable::GenerateUpdateStatements() {
     if (def.DataType() != ftBlob && def.DataType() != ftMemo)
       conditions.push_back(column + " IS NOT DISTINCT FROM :" + column);
   }
-  const std::string delete_sql = "delete from " + table + " where RDB$DB_KEY = " + kDbKeyParam;
+  const std::string delete_sql = "delete from " + table + kByDbKey;
   const std::string insert_sql =
       "insert into " + table + " (" + Join(columns, ", ") + ") values (" + Join(values, ", ") + ")";
-  const std::string modify_sql =
-      "update " + table + " set " + Join(assignments, ", ") + " where RDB$DB_KEY = " + kDbKeyParam;
+  const std::string modify_sql = "update " + table + " set " + Join(assignments, ", ") + kByDbKey;
   refresh_by_columns_ = conditions.empty() ? "" : head + " where " + Join(conditions, " AND ");
   refresh_by_key_.clear();
   if (!primary_key_fields_.empty()) {

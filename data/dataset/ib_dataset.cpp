@@ -833,8 +833,8 @@ bool TIBCustomDataSet::GetFieldData(const TField* field, void* buffer) const {
     const int length = Get<int16_t>(row, d + kDataLength);
     const int field_size = field->Size();
     if (field_size < length) RaiseClientError(ceFieldSizeMismatch, {field->FieldName()});
-    auto* string_field = dynamic_cast<const TStringField*>(field);
-    if (string_field && string_field->FixedChar()) {
+    // Only string fields have ftString; no cast on the path every painted cell takes.
+    if (field->DataType() == ftString && static_cast<const TStringField*>(field)->FixedChar()) {
       std::memset(out, ' ', static_cast<size_t>(field_size));
       std::memcpy(out, data, static_cast<size_t>(length));
       out[field_size] = '\0';

@@ -140,7 +140,7 @@ void TIBCustomDataSet::SetFieldData(TField* field, const void* buffer) {
       const char* text = static_cast<const char*>(buffer);
       const size_t length = strnlen(text, size);
       // An empty text is stored as NULL.
-      if (length == 0 && dynamic_cast<TStringField*>(field)) {
+      if (length == 0 && field->DataType() == ftString) {
         null = true;
       } else {
         std::memcpy(data, text, length);
@@ -168,7 +168,9 @@ void TIBCustomDataSet::InternalEdit() {
   std::memcpy(old_row_.get(), ActiveBuffer(), row_size_);
 }
 
-void TIBCustomDataSet::InternalInsert() { insert_saved_current_ = current_; }
+void TIBCustomDataSet::InternalInsert() {
+  insert_saved_current_ = current_;
+}
 
 void TIBCustomDataSet::InternalAddRecord(TRecordBuffer buffer, bool) {
   Put<uint8_t>(buffer, kUpdateStatus, usInserted);

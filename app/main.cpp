@@ -7,7 +7,7 @@
 #include "app/application.h"
 #include "app/end_signals.h"
 #include "app/form1.h"
-#include "workbench/latin1.h"
+#include "grid/latin1.h"
 
 namespace {
 

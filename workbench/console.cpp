@@ -1,8 +1,8 @@
 // The SQL console: F9 runs the editor's first line, F10 opens a table filtered by the
 // condition typed after its name.
 #include "data/statement/sql.h"
+#include "grid/latin1.h"
 #include "workbench/console_text.h"
-#include "workbench/latin1.h"
 #include "workbench/main_form.h"
 
 void TWorkbenchForm::RichEdit1KeyUp(int& key, Qt::KeyboardModifiers) {

@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <cstdio>
 
-#include "workbench/latin1.h"
+#include "grid/latin1.h"
 #include "workbench/main_form.h"
 
 TDBGrid* TWorkbenchForm::MakeGrid(QWidget* page) {

@@ -9,8 +9,8 @@
 #include <filesystem>
 
 #include "app_test_support.h"
+#include "grid/latin1.h"
 #include "support/temp_database.h"
-#include "workbench/latin1.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "app_test_support.h"
 #include "data/statement/sql.h"
+#include "grid/latin1.h"
 #include "support/temp_database.h"
-#include "workbench/latin1.h"
 
 namespace {
 

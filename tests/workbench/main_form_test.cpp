@@ -12,9 +12,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "grid/latin1.h"
 #include "support/qt_environment.h"
 #include "workbench/dialogs.h"
-#include "workbench/latin1.h"
 
 namespace {
 

@@ -153,11 +153,14 @@ int TCustomGrid::MaxLeftCol() const {
 
 void TCustomGrid::UpdateHorizontalScrollBar() {
   QScrollBar* bar = horizontalScrollBar();
-  const QSignalBlocker block(bar);
   const int max_left = std::max(fixed_cols_, MaxLeftCol());
+  const int left = std::clamp(left_col_, fixed_cols_, max_left);
+  // The range goes unblocked: its change is what shows or hides the bar in a grid that
+  // is already on screen.
   bar->setRange(fixed_cols_, max_left);
-  left_col_ = std::clamp(left_col_, fixed_cols_, max_left);
-  bar->setValue(left_col_);
+  left_col_ = left;
+  const QSignalBlocker block(bar);
+  bar->setValue(left);
 }
 
 int TCustomGrid::ColX(int col) const {

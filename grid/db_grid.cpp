@@ -81,6 +81,24 @@ bool IsPrintable(char key) {
   return c >= 32 && c != 127;
 }
 
+// An indicator shape in the colour of the fixed cells' text, so that a disabled grid
+// greys it as it greys the titles.
+QPixmap Tinted(const QPixmap& shape, const QColor& color) {
+  QPixmap image(shape.size());
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.drawPixmap(0, 0, shape);
+  painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+  painter.fillRect(image.rect(), color);
+  return image;
+}
+
+void DrawCellText(QPainter& painter, const QRect& rect, Qt::Alignment alignment,
+                  const QString& text) {
+  painter.drawText(rect, alignment | Qt::AlignVCenter | Qt::TextSingleLine,
+                   FittedCellText(text, painter.fontMetrics(), rect.width()));
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -141,6 +159,11 @@ int TDBGridColumns::IndexOfField(const TField* field) const {
   return -1;
 }
 
+QString FittedCellText(const QString& text, const QFontMetrics& metrics, int width) {
+  if (metrics.horizontalAdvance(text) <= width) return text;
+  return metrics.elidedText(text, Qt::ElideRight, std::max(0, width), Qt::TextSingleLine);
+}
+
 int DefaultColumnWidth(const TField& field, const std::string& caption, const QFont& font,
                        const QFont& title_font, bool titles) {
   const int overhang = 0;
@@ -176,9 +199,13 @@ void TDBGridInplaceEdit::TypeChar(char key) {
   insert(QString(QChar(static_cast<unsigned char>(key))));
 }
 
-void TDBGridInplaceEdit::PasteText(const QString& text) {
+void TDBGridInplaceEdit::PasteText(const QString& pasted) {
   TCustomDBGrid* grid = DBGrid();
   const TField* field = grid->SelectedField();
+  // A copied line ends in its line break, which is no part of the value.
+  QString text = pasted;
+  if (text.endsWith(u'\n')) text.chop(1);
+  if (text.endsWith(u'\r')) text.chop(1);
   for (QChar c : text) {
     const bool latin1 = c.unicode() <= 0xFF;
     if (!latin1 || !IsPrintable(static_cast<char>(c.unicode())) ||
@@ -874,8 +901,7 @@ void TCustomDBGrid::DrawCell(QPainter& painter, int col, int row, const QRect& r
     if (index < 0 || index >= columns_.Count()) return;
     painter.setFont(title_font_);
     painter.setPen(colors.color(group, QPalette::ButtonText));
-    painter.drawText(text_rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     FromLatin1(columns_[index].Title().Caption()));
+    DrawCellText(painter, text_rect, Qt::AlignLeft, FromLatin1(columns_[index].Title().Caption()));
     return;
   }
   const int data_row = row - TitleOffset();
@@ -883,9 +909,10 @@ void TCustomDBGrid::DrawCell(QPainter& painter, int col, int row, const QRect& r
   if (index < 0) {
     if (!active || data_row != paint_active_ || datalink_->RecordCount() == 0) return;
     const TDataSetState dataset_state = datalink_->DataSet()->State();
-    const QPixmap& image = indicators_[dataset_state == dsEdit     ? iiEdit
-                                       : dataset_state == dsInsert ? iiInsert
-                                                                   : iiArrow];
+    const QPixmap image = Tinted(indicators_[dataset_state == dsEdit     ? iiEdit
+                                             : dataset_state == dsInsert ? iiInsert
+                                                                         : iiArrow],
+                                 colors.color(group, QPalette::ButtonText));
     painter.drawPixmap(rect.right() + 1 - image.width(),
                        rect.top() + (rect.height() - image.height()) / 2, image);
     return;
@@ -898,9 +925,8 @@ void TCustomDBGrid::DrawCell(QPainter& painter, int col, int row, const QRect& r
   if (column.Field()) {
     painter.setFont(font());
     painter.setPen(colors.color(group, highlight ? QPalette::HighlightedText : QPalette::Text));
-    painter.drawText(text_rect,
-                     QtAlignment(column.Alignment()) | Qt::AlignVCenter | Qt::TextSingleLine,
-                     CellText(column.Field(), data_row));
+    DrawCellText(painter, text_rect, QtAlignment(column.Alignment()),
+                 CellText(column.Field(), data_row));
   }
   if ((state & gdFocused) && focused) {
     QStyleOptionFocusRect option;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPixmap>
 #include <array>
 #include <functional>
@@ -121,14 +122,20 @@ class TDBGridColumns {
 int DefaultColumnWidth(const TField& field, const std::string& caption, const QFont& font,
                        const QFont& title_font, bool titles);
 
+// The text a cell draws in `width` pixels: the whole text when it fits, else cut on the
+// right and ended by an ellipsis. A clipped right-aligned value would lose its sign and
+// leading digits and read as another value.
+QString FittedCellText(const QString& text, const QFontMetrics& metrics, int width);
+
 class TDBGridInplaceEdit : public TInplaceEdit {
  public:
   explicit TDBGridInplaceEdit(TCustomDBGrid* grid);
   // Types one character as the user would: offered to the field first (a refused one
   // beeps), then only when the cell can be modified. '\b' is Backspace.
   void TypeChar(char key);
-  // Pastes text, with the same checks for every character, cut at the field's size.
-  void PasteText(const QString& text);
+  // Pastes text, with the same checks for every character, cut at the field's size; a
+  // final line break is dropped.
+  void PasteText(const QString& pasted);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -223,6 +223,26 @@ TEST_F(GridTest, TypedCharactersAreOfferedToTheFieldAndTextStopsAtItsSize) {
   EXPECT_EQ(Editor()->text(), "abcdw");
 }
 
+TEST_F(GridTest, APasteDropsItsFinalLineBreakButRefusesSeveralLines) {
+  Press(Qt::Key_Tab);
+  Press(Qt::Key_F2);
+  for (const char* copied : {"ab\n", "cd\r\n", "ef\r"}) {
+    SCOPED_TRACE(copied);
+    Editor()->selectAll();
+    QApplication::clipboard()->setText(copied);
+    Press(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Editor()->text(), QString(copied).left(2));
+  }
+  EXPECT_EQ(hooks.beeps, 0);
+  Editor()->selectAll();
+  QApplication::clipboard()->setText("gh\nij");
+  Press(Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(hooks.beeps, 1) << "two lines do not go into one cell";
+  EXPECT_EQ(Editor()->text(), "ef");
+  Press(Qt::Key_Return);
+  EXPECT_EQ(data.Value(1), "ef");
+}
+
 TEST_F(GridTest, TabWalksTheColumnsAndWrapsToTheNextRowPosting) {
   Press(Qt::Key_Tab);
   Press(Qt::Key_Tab);

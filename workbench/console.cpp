@@ -5,6 +5,17 @@
 #include "workbench/console_text.h"
 #include "workbench/main_form.h"
 
+namespace {
+
+// Only the line that runs is converted: a later line may hold what Latin-1 cannot. The
+// lossy form has one byte per UTF-16 unit, so the line's length carries over.
+std::string FirstLine(const QString& text) {
+  const size_t length = FirstLogicalLine(text.toLatin1().toStdString()).size();
+  return ToLatin1(text.left(static_cast<qsizetype>(length)));
+}
+
+}  // namespace
+
 void TWorkbenchForm::RichEdit1KeyUp(int& key, Qt::KeyboardModifiers) {
   if (key == Qt::Key_F10)
     QuickTableView();
@@ -18,12 +29,12 @@ void TWorkbenchForm::ShowResult(TDataSource* source) {
 }
 
 void TWorkbenchForm::RunFirstLine() {
-  const std::string text = ToLatin1(RichEdit1->toPlainText());
-  if (text.empty()) {
+  const QString text = RichEdit1->toPlainText();
+  if (text.isEmpty()) {
     ShowMessage("N\xE3o tem o que Executar!");
     return;
   }
-  const std::string line = FirstLogicalLine(text);
+  const std::string line = FirstLine(text);
   // Markers would travel as NULLs: nothing here can give them values.
   if (HasParameterMarkers(line)) {
     ShowMessage("Par\xE2metros (:nome) n\xE3o s\xE3o aceitos no console!");
@@ -67,7 +78,7 @@ void TWorkbenchForm::RunFirstLine() {
 }
 
 void TWorkbenchForm::QuickTableView() {
-  const TQuickView view = ParseQuickView(FirstLogicalLine(ToLatin1(RichEdit1->toPlainText())));
+  const TQuickView view = ParseQuickView(FirstLine(RichEdit1->toPlainText()));
   if (!view.has_from) {
     ShowMessage("N\xE3o encontrei FROM na primeira linha!");
     return;

@@ -105,6 +105,8 @@ void TWorkbenchForm::Abrir1Click() {
     ShowErrorBox(error);
     IBDatabase1->ForceClose();
   }
+  // The user name stays for the next login; the password is not left behind.
+  Edit2->clear();
   FillTablesNode(TStringList());
   TreeView1->hide();
   PageControl1->hide();

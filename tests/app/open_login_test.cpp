@@ -158,6 +158,9 @@ TEST_F(OpenLoginTest, CloseAllDisconnectsCommittingAndShowsTheLoginPanelAgain) {
   form.Abrir1Click();
   EXPECT_FALSE(form.IBDatabase1->Connected());
   EXPECT_FALSE(form.IBTransaction1->Active());
+  // The login panel keeps the user name but not the password.
+  EXPECT_EQ(form.Edit1->text(), "SYSDBA");
+  EXPECT_EQ(form.Edit2->text(), "");
   EXPECT_EQ(form.TablesNode()->childCount(), 0);
   EXPECT_TRUE(form.Panel1->isVisible());
   EXPECT_FALSE(form.TreeView1->isVisible());

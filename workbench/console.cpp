@@ -40,6 +40,22 @@ void TWorkbenchForm::RunFirstLine() {
     ShowMessage("Par\xE2metros (:nome) n\xE3o s\xE3o aceitos no console!");
     return;
   }
+  // A transaction statement must go through the transaction object, or every dataset
+  // would be left on a transaction that no longer exists.
+  auto end_transaction = [this](bool commit, bool retaining) {
+    PostPendingEdits();
+    if (commit)
+      retaining ? IBTransaction1->CommitRetaining() : IBTransaction1->Commit();
+    else
+      retaining ? IBTransaction1->RollbackRetaining() : IBTransaction1->Rollback();
+  };
+  // The engine's word is RETAIN; the RETAINING that older tools write would not prepare.
+  const std::string first = FirstWord(line);
+  if ((first == "COMMIT" || first == "ROLLBACK") && ContainsWord(line, "RETAINING")) {
+    end_transaction(first == "COMMIT", true);
+    ShowMessage("Comando Executado com Sucesso!");
+    return;
+  }
   IBQuery1->Close();
   IBQuery1->SQL().Clear();
   IBQuery1->SQL().Add(line);
@@ -48,8 +64,6 @@ void TWorkbenchForm::RunFirstLine() {
     ShowResult(DsQuery);
     return;
   }
-  // A transaction statement must go through the transaction object, or every dataset
-  // would be left on a transaction that no longer exists.
   try {
     IBQuery1->Prepare();
   } catch (const EIBClientError&) {
@@ -60,16 +74,10 @@ void TWorkbenchForm::RunFirstLine() {
   }
   switch (IBQuery1->StatementType()) {
     case SQLCommit:
-    case SQLRollback: {
-      const bool commit = IBQuery1->StatementType() == SQLCommit;
-      const bool retaining = ContainsWord(line, "RETAINING");
-      PostPendingEdits();
-      if (commit)
-        retaining ? IBTransaction1->CommitRetaining() : IBTransaction1->Commit();
-      else
-        retaining ? IBTransaction1->RollbackRetaining() : IBTransaction1->Rollback();
+    case SQLRollback:
+      end_transaction(IBQuery1->StatementType() == SQLCommit,
+                      ContainsWord(line, "RETAIN") || ContainsWord(line, "RETAINING"));
       break;
-    }
     default:
       IBQuery1->ExecSQL();
       break;

@@ -65,6 +65,14 @@ bool ContainsWord(const std::string& line, const std::string& word) {
   return FindWord(line, word) != std::string::npos;
 }
 
+std::string FirstWord(const std::string& line) {
+  size_t start = 0;
+  while (start < line.size() && std::isspace(static_cast<unsigned char>(line[start]))) ++start;
+  size_t end = start;
+  while (end < line.size() && IsWordChar(line[end])) ++end;
+  return UpperAsciiLetters(line.substr(start, end - start));
+}
+
 TQuickView ParseQuickView(const std::string& line) {
   TQuickView view;
   const size_t from = FindWord(line, "from");

@@ -14,6 +14,9 @@ bool LooksLikeQuery(const std::string& line);
 // True when the line holds a ":name" parameter marker outside quotes.
 bool HasParameterMarkers(const std::string& line);
 
+// The line's first word after any blanks, its ASCII letters upper-cased.
+std::string FirstWord(const std::string& line);
+
 // True when `word` (ASCII letters) stands in `line` as a whole word, in any case.
 bool ContainsWord(const std::string& line, const std::string& word);
 

@@ -37,9 +37,18 @@ void TWorkbenchForm::TreeView1KeyPress(char& key) {
   TDBGrid* grid = MakeGrid(page);
   grid->setGeometry(0, 0, page_size.width() - 1, page_size.height() - 15);
   grid->SetDataSource(source);
-  table->Open();
-  PageControl1->setCurrentWidget(page);
-  grid->setFocus();
+  auto show = [&] {
+    PageControl1->setCurrentWidget(page);
+    grid->setFocus();
+  };
+  try {
+    table->Open();
+  } catch (...) {
+    // A row that could not be read still leaves the rows before it to work with.
+    if (table->Active()) show();
+    throw;
+  }
+  show();
 }
 
 void TWorkbenchForm::DBGrid1KeyDown(int& key, Qt::KeyboardModifiers) {

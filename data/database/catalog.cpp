@@ -14,9 +14,24 @@ namespace {
 // count, or columns declared with DEFAULT would read as having none.
 const char* kFieldsSql =
     "Select F.RDB$COMPUTED_BLR, coalesce(R.RDB$DEFAULT_VALUE, F.RDB$DEFAULT_VALUE), "
-    "R.RDB$FIELD_NAME from RDB$RELATION_FIELDS R, RDB$FIELDS F where R.RDB$RELATION_NAME = "
-    ":RELATION and R.RDB$FIELD_SOURCE = F.RDB$FIELD_NAME and ((not F.RDB$COMPUTED_BLR is NULL) "
-    "or      (not F.RDB$DEFAULT_VALUE is NULL) or (not R.RDB$DEFAULT_VALUE is NULL)) ";
+    "R.RDB$FIELD_NAME, R.RDB$IDENTITY_TYPE from RDB$RELATION_FIELDS R, RDB$FIELDS F where "
+    "R.RDB$RELATION_NAME = :RELATION and R.RDB$FIELD_SOURCE = F.RDB$FIELD_NAME and ((not "
+    "F.RDB$COMPUTED_BLR is NULL) or (not F.RDB$DEFAULT_VALUE is NULL) or (not "
+    "R.RDB$DEFAULT_VALUE is NULL) or (not R.RDB$IDENTITY_TYPE is NULL))";
+
+// The relation's active DML triggers; their types say when they fire.
+const char* kTriggersSql =
+    "Select RDB$TRIGGER_TYPE from RDB$TRIGGERS where RDB$RELATION_NAME = :RELATION and "
+    "coalesce(RDB$TRIGGER_INACTIVE, 0) = 0 and RDB$TRIGGER_TYPE < 8192";
+
+// A trigger type is odd for "before"; type + 1 holds up to three actions of two bits
+// each from bit 1 on (1 insert, 2 update, 3 delete).
+bool FiresBeforeInsert(long long type) {
+  if (type <= 0 || type % 2 == 0) return false;
+  for (int slot = 0; slot < 3; ++slot)
+    if ((((type + 1) >> (1 + 2 * slot)) & 3) == 1) return true;
+  return false;
+}
 
 const char* kTablesSql =
     "Select RDB$RELATION_NAME from RDB$RELATIONS  where RDB$VIEW_BLR is NULL ORDER BY "
@@ -54,11 +69,16 @@ TIBSchema::TIBSchema(TIBDatabase* database) : database_(database) {
   sql_->SetTransaction(database->InternalTransaction());
   sql_->SetDatabase(database);
   sql_->SQL().Add(kFieldsSql);
+  triggers_sql_ = std::make_unique<TIBSQL>();
+  triggers_sql_->SetTransaction(database->InternalTransaction());
+  triggers_sql_->SetDatabase(database);
+  triggers_sql_->SQL().Add(kTriggersSql);
 }
 
 TIBSchema::~TIBSchema() {
   FreeNodes();
   sql_.reset();
+  triggers_sql_.reset();
 }
 
 void TIBSchema::FreeNodes() {
@@ -68,9 +88,8 @@ void TIBSchema::FreeNodes() {
 void TIBSchema::Load(size_t relation_index) {
   RunInInternalTransaction(database_, [&](TIBTransaction*) {
     ++query_count_;
-    sql_->ParamByName("RELATION").SetAsString(relations_[relation_index].name);
-    sql_->ExecQuery();
-    // Closed on every way out, so the next relation can run the statement again.
+    TRelation& relation = relations_[relation_index];
+    // Each statement is closed on every way out, so the next relation can run it again.
     struct TCloser {
       TIBSQL* sql;
       ~TCloser() {
@@ -79,32 +98,52 @@ void TIBSchema::Load(size_t relation_index) {
         } catch (const Exception&) {
         }
       }
-    } closer{sql_.get()};
-    while (!sql_->Eof()) {
-      TFieldNode node;
-      node.FieldName = sql_->Fields(2).AsTrimString();
-      node.HasComputedValue = !sql_->Fields(0).IsNull();
-      node.HasDefaultValue = !sql_->Fields(1).IsNull();
-      relations_[relation_index].fields.push_back(node);
-      sql_->Next();
+    };
+    {
+      sql_->ParamByName("RELATION").SetAsString(relation.name);
+      sql_->ExecQuery();
+      TCloser closer{sql_.get()};
+      while (!sql_->Eof()) {
+        TFieldNode node;
+        node.FieldName = sql_->Fields(2).AsTrimString();
+        node.HasComputedValue = !sql_->Fields(0).IsNull();
+        node.HasDefaultValue = !sql_->Fields(1).IsNull();
+        node.IsIdentity = !sql_->Fields(3).IsNull();
+        relation.fields.push_back(node);
+        sql_->Next();
+      }
+    }
+    triggers_sql_->ParamByName("RELATION").SetAsString(relation.name);
+    triggers_sql_->ExecQuery();
+    TCloser closer{triggers_sql_.get()};
+    while (!triggers_sql_->Eof()) {
+      if (FiresBeforeInsert(triggers_sql_->Fields(0).AsInt64()))
+        relation.before_insert_trigger = true;
+      triggers_sql_->Next();
     }
   });
 }
 
-const TFieldNode* TIBSchema::Find(const std::string& relation, const std::string& field) {
-  for (const TRelation& known : relations_) {
-    if (!SameText(known.name, relation)) continue;
-    for (const TFieldNode& node : known.fields)
-      if (SameText(node.FieldName, field)) return &node;
-    return nullptr;
-  }
+const TIBSchema::TRelation& TIBSchema::FindRelation(const std::string& relation) {
+  for (const TRelation& known : relations_)
+    if (SameText(known.name, relation)) return known;
   // The entry stays even when the query fails, so a failing relation is asked only once.
   relations_.push_back(TRelation{relation, {}});
   const size_t index = relations_.size() - 1;
   Load(index);
-  for (const TFieldNode& node : relations_[index].fields)
-    if (node.FieldName == field) return &node;
+  return relations_[index];
+}
+
+const TFieldNode* TIBSchema::Find(const std::string& relation, const std::string& field) {
+  for (const TFieldNode& node : FindRelation(relation).fields)
+    if (SameText(node.FieldName, field)) return &node;
   return nullptr;
+}
+
+bool TIBSchema::FilledOnInsert(const std::string& relation, const std::string& field) {
+  if (FindRelation(relation).before_insert_trigger) return true;
+  const TFieldNode* node = Find(relation, field);
+  return node && (node->HasDefaultValue || node->IsIdentity);
 }
 
 bool TIBSchema::HasComputedValue(const std::string& relation, const std::string& field) {
@@ -146,4 +185,8 @@ bool TIBDatabase::HasComputedValue(const std::string& relation, const std::strin
 
 bool TIBDatabase::HasDefaultValue(const std::string& relation, const std::string& field) {
   return schema_->HasDefaultValue(relation, field);
+}
+
+bool TIBDatabase::FilledOnInsert(const std::string& relation, const std::string& field) {
+  return schema_->FilledOnInsert(relation, field);
 }

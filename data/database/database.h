@@ -141,6 +141,7 @@ class TIBDatabase : public TCustomConnection {
   void FillTableNames(TStringList& list, bool system_tables);
   bool HasComputedValue(const std::string& relation, const std::string& field);
   bool HasDefaultValue(const std::string& relation, const std::string& field);
+  bool FilledOnInsert(const std::string& relation, const std::string& field);
   TIBSchema* Schema() const { return schema_.get(); }
 
   // The status check for every client call made for this connection: clears the idle

@@ -74,6 +74,10 @@ void TIBBase::DoAfterTransactionEnd() {
   if (AfterTransactionEnd) AfterTransactionEnd(this);
 }
 
+void TIBBase::DoAfterRollbackRetaining() {
+  if (AfterRollbackRetaining) AfterRollbackRetaining(this);
+}
+
 void TIBBase::DoTransactionFree() {
   if (OnTransactionFree) OnTransactionFree(this);
   transaction_ = nullptr;

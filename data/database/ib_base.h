@@ -50,6 +50,9 @@ class TIBBase {
   virtual void DoAfterTransactionEnd();
   // Then forgets the transaction without touching the transaction's list.
   virtual void DoTransactionFree();
+  // After a rollback that kept the transaction: what the link's dataset holds may be
+  // undone, and its DB keys may name other rows.
+  virtual void DoAfterRollbackRetaining();
 
   std::function<void(TIBBase* sender)> BeforeDatabaseDisconnect;
   std::function<void(TIBBase* sender)> AfterDatabaseDisconnect;
@@ -57,6 +60,7 @@ class TIBBase {
   std::function<void(TIBBase* sender)> BeforeTransactionEnd;
   std::function<void(TIBBase* sender)> AfterTransactionEnd;
   std::function<void(TIBBase* sender)> OnTransactionFree;
+  std::function<void(TIBBase* sender)> AfterRollbackRetaining;
 
   // Hooks for a dataset that owns the link (statements leave them empty):
   // - ConnectChange: when assigned before the link joins a connection, the owner is

@@ -55,6 +55,7 @@ void TDataSet::SetActive(bool value) {
     }
     SetState(dsBrowse);
     Fire(AfterOpen);
+    RaisePendingError();
   } else {
     if (!IsDestroying()) Fire(BeforeClose);
     SetState(dsInactive);
@@ -282,6 +283,7 @@ void TDataSet::SetBufferCount(int count) {
   if (grew && record_count_ > 0 && IsCursorOpen()) {
     GetNextRecords();
     GetPriorRecords();
+    RaisePendingError();
   }
 }
 
@@ -415,6 +417,7 @@ void TDataSet::MoveToEnd(bool last) {
   }
   finish();
   DoAfterScroll();
+  RaisePendingError();
 }
 
 int TDataSet::MoveBy(int distance) {
@@ -469,6 +472,7 @@ int TDataSet::MoveBy(int distance) {
     notify();
   }
   DoAfterScroll();
+  RaisePendingError();
   return moved;
 }
 
@@ -502,6 +506,7 @@ void TDataSet::Refresh() {
   InternalRefresh();
   Resync();
   Fire(AfterRefresh);
+  RaisePendingError();
 }
 
 TBookmark TDataSet::GetBookmark() const {
@@ -517,6 +522,7 @@ void TDataSet::GotoBookmark(const TBookmark& bookmark) {
   InternalGotoBookmark(bookmark);
   Resync(true);
   DoAfterScroll();
+  RaisePendingError();
 }
 
 // --- Row changes ---
@@ -571,9 +577,13 @@ void TDataSet::Edit() {
   Fire(AfterEdit);
 }
 
-void TDataSet::Insert() { InsertOrAppend(false); }
+void TDataSet::Insert() {
+  InsertOrAppend(false);
+}
 
-void TDataSet::Append() { InsertOrAppend(true); }
+void TDataSet::Append() {
+  InsertOrAppend(true);
+}
 
 void TDataSet::InsertOrAppend(bool append) {
   CheckBrowseMode();
@@ -649,8 +659,10 @@ void TDataSet::Cancel() {
   DataEvent(deCheckBrowseMode);
   Fire(BeforeCancel);
   const bool inserting = state_ == dsInsert;
-  if (inserting) DoBeforeScroll();
-  else UpdateCursorPos();
+  if (inserting)
+    DoBeforeScroll();
+  else
+    UpdateCursorPos();
   InternalCancel();
   SetState(dsBrowse);
   Resync();

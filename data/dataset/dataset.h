@@ -204,6 +204,9 @@ class TDataSet : public TComponent {
   virtual void SetBookmarkData(TRecordBuffer buffer, const TBookmark& bookmark) = 0;
   virtual void InternalGotoBookmark(const TBookmark& bookmark) = 0;
   virtual void InternalHandleException() {}
+  // Raises a failure the concrete dataset met while reading rows and kept back, so that
+  // an open or a move completes with the rows it could read before it is reported.
+  virtual void RaisePendingError() {}
   virtual void InternalRefresh() {}
   virtual void InternalInitRecord(TRecordBuffer) {}
   virtual void InternalEdit() {}

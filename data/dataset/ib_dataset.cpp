@@ -77,6 +77,7 @@ TIBCustomDataSet::TIBCustomDataSet(TComponent* owner) : TDataSet(owner) {
   base_->BeforeTransactionEnd = [this](TIBBase*) { LinkBeforeTransactionEnd(); };
   base_->AfterTransactionEnd = [this, fire](TIBBase*) { fire(AfterTransactionEnd); };
   base_->OnTransactionFree = [this, fire](TIBBase*) { fire(TransactionFree); };
+  base_->AfterRollbackRetaining = [this](TIBBase*) { LinkAfterRollbackRetaining(); };
 
   auto make = [this] {
     auto* sql = new TIBSQL(this);
@@ -146,6 +147,43 @@ void TIBCustomDataSet::LinkBeforeTransactionEnd() {
   prepared_ = false;
   live_.clear();
   if (BeforeTransactionEnd) BeforeTransactionEnd(this);
+}
+
+void TIBCustomDataSet::LinkAfterRollbackRetaining() {
+  if (!Active()) return;
+  // What an unposted edit began from may be undone too.
+  if (State() == dsEdit || State() == dsInsert) Cancel();
+  ReReadAfterUndo();
+}
+
+void TIBCustomDataSet::ReReadAfterUndo() {
+  ReopenAtSameRow();
+}
+
+void TIBCustomDataSet::ReopenAtSameRow() {
+  CheckActive();
+  uint64_t key = 0;
+  if (TRecordBuffer row = ActiveBuffer(); row && GetBookmarkFlag(row) == bfCurrent)
+    key = Get<uint64_t>(row, kDbKey);
+  auto key_here = [&] { return Get<uint64_t>(ActiveBuffer(), kDbKey) == key; };
+  DisableControls();
+  try {
+    ReopenCursor();
+    if (key != 0) {
+      // Back to the same row: from the first, fetching as needed.
+      First();
+      while (!key_here() && !Eof()) Next();
+      if (Eof() && !key_here()) First();
+    }
+  } catch (...) {
+    EnableControls();
+    // A select that no longer opens (a bad filter) leaves the dataset closed.
+    if (!IsCursorOpen()) Close();
+    throw;
+  }
+  EnableControls();
+  // The fields were made anew.
+  DataEvent(deLayoutChange);
 }
 
 void TIBCustomDataSet::LinkBeforeDatabaseDisconnect() {
@@ -309,21 +347,24 @@ void TIBCustomDataSet::BuildFieldDefs() {
       default:
         continue;  // arrays, quads, D_FLOAT: no field
     }
-    const bool required = !var.IsNullable();
+    const std::string relation = var.RelName(), column = var.SqlName();
+    const bool in_table = database && !relation.empty() && !column.empty();
+    const bool computed = in_table && database->HasComputedValue(relation, column);
+    // A NOT NULL column the engine fills on insert (a default, an identity, a trigger)
+    // must not be refused here: the engine judges it.
+    const bool required =
+        !var.IsNullable() && !computed && !(in_table && database->FilledOnInsert(relation, column));
     TFieldDef& def = FieldDefs().Add(name, field_type, size, required);
     def.SetPrecision(precision);
     def.SetScale(def_scale);
     unsigned attributes = required ? unsigned{faRequired} : 0u;
     if (type == SQL_TEXT) attributes |= faFixed;
-    const std::string relation = var.RelName(), column = var.SqlName();
-    if (database && !relation.empty() && !column.empty()) {
-      if (database->HasComputedValue(relation, column)) {
-        attributes |= faReadonly;
-        def.SetInternalCalcField(true);
-        needs_refresh_ = true;
-      } else if (!database->HasDefaultValue(relation, column)) {
-        needs_refresh_ = true;
-      }
+    if (computed) {
+      attributes |= faReadonly;
+      def.SetInternalCalcField(true);
+      needs_refresh_ = true;
+    } else if (in_table && !database->HasDefaultValue(relation, column)) {
+      needs_refresh_ = true;
     }
     def.SetAttributes(attributes);
     column_map_.push_back(i + 1);
@@ -373,7 +414,10 @@ void TIBCustomDataSet::InternalOpen() {
   if (!prepared_) InternalPrepare();
   exhausted_ = false;
   fetch_failed_ = false;
+  fetch_error_ = nullptr;
   current_ = -1;
+  ++open_generation_;
+  alive_ = std::make_shared<const uint32_t>(open_generation_);
   if (SelectIsQuery()) {
     if (FieldCount() == 0) CreateFields();
     BindFields(true);
@@ -454,14 +498,17 @@ void TIBCustomDataSet::InternalClose() {
     TIBCustomDataSet* dataset;
     ~TReset() {
       TIBCustomDataSet& d = *dataset;
+      // Blob views still held elsewhere see the dataset gone.
+      d.alive_.reset();
       d.streams_.clear();
       d.inserted_keys_.clear();
+      d.deleted_rows_.clear();
+      d.assigned_.clear();
       d.model_row_.reset();
       d.old_row_.reset();
       d.current_ = -1;
       d.open_ = false;
       d.fetched_ = 0;
-      d.deleted_ = 0;
       d.row_size_ = 0;
       d.chunks_.clear();
       d.chunks_.shrink_to_fit();
@@ -516,10 +563,12 @@ bool TIBCustomDataSet::FetchNext() {
         exhausted_ = true;
         return false;
       }
-    } catch (...) {
-      // The cursor is gone but its end was never seen: not sequenced.
+    } catch (const Exception&) {
+      // The cursor is gone but its end was never seen: not sequenced. The rows before
+      // it stay usable; the error is reported once the navigation has finished.
       fetch_failed_ = true;
-      throw;
+      fetch_error_ = std::current_exception();
+      return false;
     }
     std::memcpy(row, model_row_.get(), row_size_);
     Put<int32_t>(row, kRecordNumber, fetched_);
@@ -529,6 +578,13 @@ bool TIBCustomDataSet::FetchNext() {
   }
   ++fetched_;
   return true;
+}
+
+void TIBCustomDataSet::RaiseFetchError() {
+  if (!fetch_error_) return;
+  std::exception_ptr error = fetch_error_;
+  fetch_error_ = nullptr;
+  std::rethrow_exception(error);
 }
 
 void TIBCustomDataSet::FetchAll() {
@@ -723,6 +779,10 @@ void TIBCustomDataSet::InternalLast() {
   current_ = fetched_;
 }
 
+void TIBCustomDataSet::RaisePendingError() {
+  RaiseFetchError();
+}
+
 void TIBCustomDataSet::InternalSetToRecord(TRecordBuffer buffer) {
   current_ = Get<int32_t>(buffer, kRecordNumber);
 }
@@ -735,59 +795,98 @@ void TIBCustomDataSet::SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag)
   Put<uint8_t>(buffer, kBookmarkFlag, static_cast<uint8_t>(flag));
 }
 
+// A bookmark: the row's cache position, its DB key and the open it was taken in, so
+// that after a re-run of the select it names the same row or none.
+namespace {
+constexpr size_t kMarkRecord = 0, kMarkKey = 4, kMarkGeneration = 12, kMarkSize = 16;
+}
+
 TBookmark TIBCustomDataSet::GetBookmarkData(TRecordBuffer buffer) const {
-  TBookmark bookmark(sizeof(int32_t));
-  std::memcpy(bookmark.data(), buffer + kRecordNumber, sizeof(int32_t));
+  TBookmark bookmark(kMarkSize);
+  std::memcpy(bookmark.data() + kMarkRecord, buffer + kRecordNumber, sizeof(int32_t));
+  std::memcpy(bookmark.data() + kMarkKey, buffer + kDbKey, kDbKeySize);
+  Put<uint32_t>(bookmark.data(), kMarkGeneration, open_generation_);
   return bookmark;
 }
 
 void TIBCustomDataSet::SetBookmarkData(TRecordBuffer buffer, const TBookmark& bookmark) {
-  if (bookmark.size() == sizeof(int32_t))
-    std::memcpy(buffer + kRecordNumber, bookmark.data(), sizeof(int32_t));
+  if (bookmark.size() == kMarkSize)
+    std::memcpy(buffer + kRecordNumber, bookmark.data() + kMarkRecord, sizeof(int32_t));
+}
+
+int TIBCustomDataSet::ResolveBookmark(const TBookmark& bookmark) {
+  if (!open_ || bookmark.size() != kMarkSize) return -1;
+  const int32_t n = Get<int32_t>(bookmark.data(), kMarkRecord);
+  const uint64_t key = Get<uint64_t>(bookmark.data(), kMarkKey);
+  auto live = [&](int index) {
+    const char* row = CacheRow(index);
+    return Get<uint8_t>(row, kUpdateStatus) != usDeleted;
+  };
+  if (Get<uint32_t>(bookmark.data(), kMarkGeneration) == open_generation_)
+    return n >= 0 && n < fetched_ && live(n) ? n : -1;
+  if (key == 0) return -1;
+  for (int i = 0;; ++i) {
+    if (i >= fetched_ && !FetchNext()) return -1;
+    if (Get<uint64_t>(CacheRow(i), kDbKey) == key && live(i)) return i;
+  }
 }
 
 void TIBCustomDataSet::InternalGotoBookmark(const TBookmark& bookmark) {
-  if (bookmark.size() == sizeof(int32_t)) current_ = Get<int32_t>(bookmark.data(), 0);
+  const int index = ResolveBookmark(bookmark);
+  RaiseFetchError();
+  if (index < 0) DatabaseError("The bookmarked row is no longer in the dataset", this);
+  current_ = index;
 }
 
 bool TIBCustomDataSet::BookmarkValid(const TBookmark& bookmark) const {
-  if (!open_ || bookmark.size() != sizeof(int32_t)) return false;
-  const int32_t n = Get<int32_t>(bookmark.data(), 0);
-  if (n < 0 || n >= fetched_) return false;
-  const size_t chunk = static_cast<size_t>(n) / chunk_rows_;
-  const char* row = chunks_[chunk].get() + (static_cast<size_t>(n) % chunk_rows_) * row_size_;
-  return Get<uint8_t>(row, kUpdateStatus) != usDeleted;
+  // Finding a row of an earlier open by its DB key may fetch; that changes no row.
+  return const_cast<TIBCustomDataSet*>(this)->ResolveBookmark(bookmark) >= 0;
 }
 
 int TIBCustomDataSet::CompareBookmarks(const TBookmark& a, const TBookmark& b) const {
-  const bool has_a = a.size() == sizeof(int32_t), has_b = b.size() == sizeof(int32_t);
+  const bool has_a = a.size() == kMarkSize, has_b = b.size() == kMarkSize;
   if (!has_a || !has_b) return has_a == has_b ? 0 : has_a ? 1 : -1;
-  const int32_t x = Get<int32_t>(a.data(), 0), y = Get<int32_t>(b.data(), 0);
+  const int32_t x = Get<int32_t>(a.data(), kMarkRecord), y = Get<int32_t>(b.data(), kMarkRecord);
   return x < y ? -1 : x > y ? 1 : 0;
+}
+
+int TIBCustomDataSet::VisiblePosition(int index) const {
+  const auto before = std::lower_bound(deleted_rows_.begin(), deleted_rows_.end(), index);
+  return index - static_cast<int>(before - deleted_rows_.begin());
 }
 
 int TIBCustomDataSet::RecNo() const {
   if (!open_ || WindowRecordCount() == 0) return 0;
   const char* row = ActiveBuffer();
-  return row ? Get<int32_t>(row, kRecordNumber) + 1 : 0;
+  if (!row) return 0;
+  const int index = Get<int32_t>(row, kRecordNumber);
+  return index < 0 ? 0 : VisiblePosition(index) + 1;
 }
 
 void TIBCustomDataSet::SetRecNo(int value) {
   CheckBrowseMode();
   if (value < 1) value = 1;
-  if (value > fetched_) {
+  if (value > RecordCount()) {
     FetchAll();
-    value = std::min(value, fetched_);
+    value = std::min(value, RecordCount());
   }
-  if (value == RecNo()) return;
+  if (value < 1 || value == RecNo()) {
+    RaiseFetchError();
+    return;
+  }
+  // The cache position of the value-th row shown: past every deleted row before it.
+  int index = value - 1;
+  for (int deleted : deleted_rows_)
+    if (deleted <= index) ++index;
   DoBeforeScroll();
-  current_ = value - 1;
+  current_ = index;
   Resync();
   DoAfterScroll();
+  RaiseFetchError();
 }
 
 int TIBCustomDataSet::RecordCount() const {
-  return fetched_ - deleted_;
+  return fetched_ - static_cast<int>(deleted_rows_.size());
 }
 
 bool TIBCustomDataSet::IsSequenced() const {

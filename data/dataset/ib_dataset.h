@@ -167,6 +167,15 @@ class TIBCustomDataSet : public TDataSet {
   // Called before a row is re-read by the refresh statement; a descendant may choose
   // the refresh text for that row here.
   virtual void PrepareRowRefresh(const char* /*row*/) {}
+  // Called before a row is inserted, with the names of the select's columns set since
+  // the insert began; a descendant may choose the insert text for that row here.
+  virtual void PrepareRowInsert(const std::vector<std::string>& /*assigned*/) {}
+  // After a transaction end that keeps the dataset open but undoes what it shows:
+  // re-runs the select, back on the same row where it still exists.
+  virtual void ReReadAfterUndo();
+  // Re-runs the select quietly and goes back to the row that was active, found by its
+  // DB key (the first row when it is gone); bound controls then hear of a new layout.
+  void ReopenAtSameRow();
 
   // --- Dataset contract ---
   TRecordBuffer AllocRecordBuffer() override;
@@ -178,6 +187,7 @@ class TIBCustomDataSet : public TDataSet {
   void InternalInitFieldDefs() override;
   void InternalFirst() override { current_ = -1; }
   void InternalLast() override;
+  void RaisePendingError() override;
   void InternalSetToRecord(TRecordBuffer buffer) override;
   TBookmarkFlag GetBookmarkFlag(TRecordBuffer buffer) const override;
   void SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) override;
@@ -208,13 +218,17 @@ class TIBCustomDataSet : public TDataSet {
 
   void SQLChanging(TIBSQL* statement);
   void LinkBeforeTransactionEnd();
+  void LinkAfterRollbackRetaining();
   void LinkBeforeDatabaseDisconnect();
   void FreeStatementHandles();
   bool SelectIsQuery() const;
   void BuildFieldDefs();
   void LayOut();
-  // Fetches the select's next row into the cache; false at the end of the cursor.
+  // Fetches the select's next row into the cache; false at the end of the cursor. A
+  // failed fetch keeps the rows before it; its error is raised by RaiseFetchError.
   bool FetchNext();
+  // Raises a fetch failure once, after the operation that met it has finished.
+  void RaiseFetchError();
   void FetchAll();
   void ReadRow(int index, char* buffer) const;
   bool RowVisible(const char* row) const;
@@ -239,7 +253,15 @@ class TIBCustomDataSet : public TDataSet {
   void BindColumn(TIBXSQLVAR& param, const char* row, int column) const;
   void RefreshRowBuffer(char* row);
   TIBBlobStream* SlotStream(const char* row, int column) const;
+  std::shared_ptr<TIBBlobStream> SlotStreamShared(const char* row, int column) const;
+  // Notes that a column of the row being inserted was set.
+  void MarkAssigned(int column);
   bool IsInsertedKey(const char* row) const;
+  // The cache position a bookmark names now: its own within the same open, else the
+  // row with its DB key; -1 when neither holds.
+  int ResolveBookmark(const TBookmark& bookmark);
+  // Cache position `index` among the rows shown (deleted ones left out), 0-based.
+  int VisiblePosition(int index) const;
 
   std::unique_ptr<TIBBase> base_;
   // Owned as components, created in this order.
@@ -249,6 +271,15 @@ class TIBCustomDataSet : public TDataSet {
   TIBSQL* q_select_ = nullptr;
   TIBSQL* q_modify_ = nullptr;
   std::vector<const TIBSQL*> live_;
+  // Columns (by output position) set since the current insert began.
+  std::vector<bool> assigned_;
+  // Cache positions of deleted rows, ascending: RecNo counts the rows shown.
+  std::vector<int> deleted_rows_;
+  // Which open of the dataset bookmarks and blob views belong to.
+  uint32_t open_generation_ = 0;
+  std::shared_ptr<const uint32_t> alive_;
+  // A fetch failure not yet reported.
+  std::exception_ptr fetch_error_;
 
   int buffer_chunks_ = 1000;
   bool param_check_ = true;
@@ -276,12 +307,11 @@ class TIBCustomDataSet : public TDataSet {
   TRow old_row_;
   int current_ = -1;
   int fetched_ = 0;
-  int deleted_ = 0;
   std::vector<TChunk> chunks_;
   size_t chunk_rows_ = 0;
   size_t chunk_bytes_ = 0;
   // The blob streams made for rows; a row's blob slot holds an index here plus 1.
-  std::vector<std::unique_ptr<TIBBlobStream>> streams_;
+  std::vector<std::shared_ptr<TIBBlobStream>> streams_;
   // The current row index before an insert began, for its cancel.
   int insert_saved_current_ = -1;
   // DB keys of rows inserted since the open: the open cursor may deliver them again.

@@ -27,11 +27,17 @@ uint64_t KeyOf(const char* row) {
 
 // A field's view of its row's blob stream: reads from the start, and a write marks the
 // dataset modified and, when the view goes, tells the controls the field changed.
+// It keeps its stream: held past a close of the dataset (a commit), it reads what the
+// stream held, and refuses writes.
 class TIBDSBlobStream : public TStream {
  public:
-  TIBDSBlobStream(TIBCustomDataSet* dataset, TField* field, TIBBlobStream* blob,
-                  TBlobStreamMode mode)
-      : dataset_(dataset), field_(field), blob_(blob) {
+  TIBDSBlobStream(TIBCustomDataSet* dataset, TField* field, std::shared_ptr<TIBBlobStream> blob,
+                  int column, TBlobStreamMode mode)
+      : dataset_(dataset),
+        alive_(dataset->alive_),
+        field_(field),
+        blob_(std::move(blob)),
+        column_(column) {
     blob_->SetPosition(0);
     if (mode == bmWrite) {
       CheckWriting();
@@ -40,7 +46,7 @@ class TIBDSBlobStream : public TStream {
     }
   }
   ~TIBDSBlobStream() override {
-    if (!written_ || !field_) return;
+    if (!written_ || !field_ || alive_.expired()) return;
     try {
       dataset_->DataEvent(deFieldChange, reinterpret_cast<intptr_t>(field_));
     } catch (const Exception&) {
@@ -64,14 +70,18 @@ class TIBDSBlobStream : public TStream {
 
  private:
   void CheckWriting() {
-    if (dataset_->State() != dsEdit && dataset_->State() != dsInsert)
+    // The row this stream belonged to is gone with the dataset's close.
+    if (alive_.expired() || (dataset_->State() != dsEdit && dataset_->State() != dsInsert))
       RaiseClientError(ceNotEditing);
     dataset_->SetModified(true);
+    dataset_->MarkAssigned(column_);
   }
 
   TIBCustomDataSet* dataset_;
+  std::weak_ptr<const uint32_t> alive_;
   TField* field_;
-  TIBBlobStream* blob_;
+  std::shared_ptr<TIBBlobStream> blob_;
+  int column_;
   bool written_ = false;
 };
 
@@ -131,6 +141,7 @@ void TIBCustomDataSet::SetFieldData(TField* field, const void* buffer) {
   if (State() == dsInsert && !Modified()) PlaceInsertedRow(row);
   const int column = field->FieldNo();
   if (column > 0 && column <= Get<int16_t>(row, kColumnCount)) {
+    MarkAssigned(column - 1);
     const size_t d = ColumnOffset(static_cast<size_t>(column - 1));
     const int type = Get<int16_t>(row, d + kSqlType);
     const size_t size = static_cast<size_t>(Get<int16_t>(row, d + kDataSize));
@@ -170,6 +181,12 @@ void TIBCustomDataSet::InternalEdit() {
 
 void TIBCustomDataSet::InternalInsert() {
   insert_saved_current_ = current_;
+  assigned_.assign(static_cast<size_t>(Get<int16_t>(model_row_.get(), kColumnCount)), false);
+}
+
+void TIBCustomDataSet::MarkAssigned(int column) {
+  if (State() == dsInsert && column >= 0 && column < static_cast<int>(assigned_.size()))
+    assigned_[static_cast<size_t>(column)] = true;
 }
 
 void TIBCustomDataSet::InternalAddRecord(TRecordBuffer buffer, bool) {
@@ -181,7 +198,9 @@ void TIBCustomDataSet::CheckRequiredFields() {
     TField* field = Fields()[i];
     if (!field->Required() || field->ReadOnly() || field->FieldKind() != fkData || !field->IsNull())
       continue;
-    DataEvent(deFocusControl, reinterpret_cast<intptr_t>(&field));
+    // The control that takes the focus clears the pointer it is handed.
+    TField* focus = field;
+    DataEvent(deFocusControl, reinterpret_cast<intptr_t>(&focus));
     // This message never carries the dataset's name.
     throw EDatabaseError(Format(SFieldRequired, {field->DisplayName()}));
   }
@@ -207,13 +226,23 @@ void TIBCustomDataSet::InternalPost() {
     Put<uint8_t>(row, kUpdateStatus, usInserted);
     PlaceInsertedRow(row);
     WriteToCache(row);
+    // Only what was set is sent: the engine gives the other columns their defaults.
+    std::vector<std::string> assigned;
+    const TIBXSQLDA& columns = q_select_->Current();
+    for (size_t i = 0; i < assigned_.size() && i < static_cast<size_t>(columns.Count()); ++i)
+      if (assigned_[i]) assigned.push_back(columns[static_cast<int>(i)].Name());
+    PrepareRowInsert(assigned);
   } else if (Get<uint8_t>(row, kUpdateStatus) == usUnmodified) {
     Put<uint8_t>(row, kUpdateStatus, usModified);
   }
   WriteRow(statement, row);
   if (inserting) ++fetched_;
+  // An insert that returned the stored row (its DB key and what the engine filled in)
+  // needs no refresh; without it, a refresh by the untouched key placeholder could
+  // read another row.
+  const bool returned = inserting && q_insert_->SQLType() == SQLExecProcedure;
   // The row is in the database now: the post completes whatever the refresh says.
-  if ((forced_refresh_ || needs_refresh_) && Available(q_refresh_)) {
+  if (!returned && (forced_refresh_ || needs_refresh_) && Available(q_refresh_)) {
     try {
       RefreshRowBuffer(row);
     } catch (...) {
@@ -237,6 +266,9 @@ void TIBCustomDataSet::WriteRow(TIBSQL* statement, char* row) {
   SetParamsFromRow(statement, row);
   statement->ExecQuery();
   rows_affected_ = statement->RowsAffected();
+  // An insert with RETURNING hands back the row as stored.
+  if (statement == q_insert_ && statement->SQLType() == SQLExecProcedure)
+    FillRow(statement, row, false);
   // A modify or delete that found no row (deleted meanwhile, or a row whose DB key was
   // never read back) has not saved anything: say so.
   if (statement != q_insert_ && rows_affected_ == 0) RaiseClientError(ceNoRecordsAffected);
@@ -271,7 +303,9 @@ void TIBCustomDataSet::InternalDelete() {
   if (rows_affected_ == 0) RaiseClientError(ceNoRecordsAffected);
   Put<uint8_t>(row, kUpdateStatus, usDeleted);
   WriteToCache(row);
-  ++deleted_;
+  const int record = Get<int32_t>(row, kRecordNumber);
+  deleted_rows_.insert(std::lower_bound(deleted_rows_.begin(), deleted_rows_.end(), record),
+                       record);
 }
 
 // --- Parameters from a row ---
@@ -407,29 +441,34 @@ void TIBCustomDataSet::RefreshRowBuffer(char* row) {
 
 // --- Blob streams ---
 
-TIBBlobStream* TIBCustomDataSet::SlotStream(const char* row, int column) const {
+std::shared_ptr<TIBBlobStream> TIBCustomDataSet::SlotStreamShared(const char* row,
+                                                                  int column) const {
   if (column < 0 || column >= static_cast<int>(blob_slot_of_column_.size())) return nullptr;
   const int slot = blob_slot_of_column_[static_cast<size_t>(column)];
   if (slot < 0) return nullptr;
   const uint64_t index = Get<uint64_t>(row, blob_area_ + static_cast<size_t>(slot) * kBlobSlotSize);
-  return index > 0 && index <= streams_.size() ? streams_[index - 1].get() : nullptr;
+  return index > 0 && index <= streams_.size() ? streams_[index - 1] : nullptr;
+}
+
+TIBBlobStream* TIBCustomDataSet::SlotStream(const char* row, int column) const {
+  return SlotStreamShared(row, column).get();
 }
 
 std::unique_ptr<TStream> TIBCustomDataSet::CreateBlobStream(TField* field, TBlobStreamMode mode) {
   auto make_stream = [this](const ISC_QUAD* id) {
-    auto stream = std::make_unique<TIBBlobStream>();
+    auto stream = std::make_shared<TIBBlobStream>();
     stream->SetDatabase(Database());
     stream->SetTransaction(Transaction());
     if (id) stream->SetBlobID(*id);
     streams_.push_back(std::move(stream));
-    return streams_.back().get();
+    return streams_.back();
   };
   char* row = const_cast<char*>(RowForState());
   const int column = field ? field->FieldNo() - 1 : -1;
-  TIBBlobStream* stream = nullptr;
+  std::shared_ptr<TIBBlobStream> stream;
   if (row && column >= 0 && column < Get<int16_t>(row, kColumnCount) &&
       blob_slot_of_column_[static_cast<size_t>(column)] >= 0) {
-    stream = SlotStream(row, column);
+    stream = SlotStreamShared(row, column);
     if (!stream) {
       if (State() == dsInsert && !Modified()) PlaceInsertedRow(row);
       const size_t d = ColumnOffset(static_cast<size_t>(column));
@@ -445,5 +484,5 @@ std::unique_ptr<TStream> TIBCustomDataSet::CreateBlobStream(TField* field, TBlob
   } else {
     stream = make_stream(nullptr);
   }
-  return std::make_unique<TIBDSBlobStream>(this, field, stream, mode);
+  return std::make_unique<TIBDSBlobStream>(this, field, std::move(stream), column, mode);
 }

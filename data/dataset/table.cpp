@@ -225,28 +225,8 @@ void TIBTable::Refresh() {
 
 void TIBTable::TableRefresh() {
   CheckActive();
-  char key[ib_row::kDbKeySize] = {};
-  if (TRecordBuffer row = ActiveBuffer(); row && GetBookmarkFlag(row) == bfCurrent)
-    std::memcpy(key, row + ib_row::kDbKey, sizeof key);
   regenerate_ = true;
-  DisableControls();
-  try {
-    ReopenCursor();
-    if (!KeyIsZero(key)) {
-      // Back to the same row: from the first, fetching as needed.
-      First();
-      while (std::memcmp(ActiveBuffer() + ib_row::kDbKey, key, sizeof key) != 0 && !Eof()) Next();
-      if (Eof() && std::memcmp(ActiveBuffer() + ib_row::kDbKey, key, sizeof key) != 0) First();
-    }
-  } catch (...) {
-    EnableControls();
-    // A select that no longer opens (a bad filter) leaves the dataset closed.
-    if (!IsCursorOpen()) Close();
-    throw;
-  }
-  EnableControls();
-  // The fields were made anew.
-  DataEvent(deLayoutChange);
+  ReopenAtSameRow();
 }
 
 std::string TIBTable::QuotedColumnList(const std::string& names) const {
@@ -315,6 +295,7 @@ void TIBTable::GenerateStatements() {
   // The refresh text joins the companions: a table that cannot be changed never
   // refreshes a row, and some views refuse a DB key condition.
   QRefresh()->SQL().Clear();
+  insert_returning_.clear();
   InternalPrepare();
   if (!ReadOnly()) GenerateUpdateStatements();
 }
@@ -352,6 +333,12 @@ void TIBTable::GenerateUpdateStatements() {
   const std::string delete_sql = "delete from " + table + kByDbKey;
   const std::string insert_sql =
       "insert into " + table + " (" + Join(columns, ", ") + ") values (" + Join(values, ", ") + ")";
+  // What an insert hands back: every column as stored, and the row's DB key.
+  std::vector<std::string> returned;
+  for (int i = 0; i < defs.Count(); ++i)
+    if (defs.Items(i).DataType() != ftUnknown) returned.push_back(Quote(defs.Items(i).Name()));
+  returned.push_back(std::string("RDB$DB_KEY as ") + kDbKeyAlias);
+  insert_returning_ = " returning " + Join(returned, ", ");
   const std::string modify_sql = "update " + table + " set " + Join(assignments, ", ") + kByDbKey;
   refresh_by_columns_ = conditions.empty() ? "" : head + " where " + Join(conditions, " AND ");
   refresh_by_key_.clear();
@@ -378,6 +365,7 @@ void TIBTable::GenerateUpdateStatements() {
     // A table that passes the updatable test yet cannot be changed (an aggregate
     // view): open it read-only now rather than fail this open and pass the next.
     found_read_only_ = true;
+    insert_returning_.clear();
     QDelete()->SQL().Clear();
     QInsert()->SQL().Clear();
     QModify()->SQL().Clear();
@@ -396,6 +384,27 @@ void TIBTable::PrepareRowRefresh(const char* row) {
   if (!text.empty()) QRefresh()->SQL().Add(text);
 }
 
+// Only the columns set are sent, so the engine fills the others (defaults, identity
+// columns, triggers); the row as stored comes back from the insert itself.
+void TIBTable::PrepareRowInsert(const std::vector<std::string>& assigned) {
+  if (insert_returning_.empty()) return;
+  std::string text = "insert into " + Quote(table_name_);
+  if (assigned.empty()) {
+    text += " default values";
+  } else {
+    std::vector<std::string> columns, values;
+    for (const std::string& name : assigned) {
+      columns.push_back(Quote(name));
+      values.push_back(":" + Quote(name));
+    }
+    text += " (" + Join(columns, ", ") + ") values (" + Join(values, ", ") + ")";
+  }
+  text += insert_returning_;
+  if (QInsert()->SQL().Count() == 1 && QInsert()->SQL().Strings(0) == text) return;
+  QInsert()->SQL().Clear();
+  QInsert()->SQL().Add(text);
+}
+
 void TIBTable::InternalInitFieldDefs() {
   if (Prepared()) {
     TIBCustomDataSet::InternalInitFieldDefs();
@@ -407,7 +416,6 @@ void TIBTable::InternalInitFieldDefs() {
   ForEachCatalogRow(Database(), kFieldDefsSql, StoredName(), [&](TIBSQL& row) {
     const std::string name = row.Fields(0).AsTrimString();
     const bool computed = !row.Fields(2).IsNull();
-    const bool has_default = !row.Fields(3).IsNull();
     const bool not_null = !row.Fields(4).IsNull() && row.Fields(4).AsLong() == 1;
     const int length = row.Fields(5).AsLong();
     const int scale = row.Fields(6).AsLong();
@@ -468,7 +476,7 @@ void TIBTable::InternalInitFieldDefs() {
       default:
         break;
     }
-    const bool required = !computed && !has_default && not_null;
+    const bool required = !computed && not_null && !Database()->FilledOnInsert(StoredName(), name);
     TFieldDef& def = FieldDefs().Add(name, field_type, size, required);
     def.SetPrecision(precision);
     def.SetScale(scale);

@@ -86,6 +86,7 @@ class TIBTable : public TIBCustomDataSet {
   void InternalClose() override;
   void InternalInitFieldDefs() override;
   void PrepareRowRefresh(const char* row) override;
+  void PrepareRowInsert(const std::vector<std::string>& assigned) override;
 
  private:
   void SetIndex(const std::string& value, bool field_names);
@@ -115,4 +116,6 @@ class TIBTable : public TIBCustomDataSet {
   std::string refresh_by_dbkey_;
   std::string refresh_by_key_;
   std::string refresh_by_columns_;
+  // " returning ..." of the inserts, empty while the table cannot be changed.
+  std::string insert_returning_;
 };

@@ -115,6 +115,9 @@ void TIBTransaction::EndTransaction(TTransactionAction action, bool force) {
       break;
     case TARollbackRetaining:
       Call(api.isc_rollback_retaining(ClientStatusVector(), &handle_), true);
+      // Open datasets would go on showing undone rows and addressing rows by DB keys
+      // the rollback freed.
+      NotifySlots(sql_objects_, false, [](TIBBase* link) { link->DoAfterRollbackRetaining(); });
       break;
   }
 }

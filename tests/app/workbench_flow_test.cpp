@@ -8,6 +8,7 @@
 #include "app_test_support.h"
 #include "data/sql_test_support.h"
 #include "data/statement/sql.h"
+#include "support/log_in.h"
 #include "support/temp_database.h"
 
 namespace {
@@ -27,11 +28,7 @@ class WorkbenchFlowTest : public ShellTest {
   TForm1 form;
 
   void SetUp() override {
-    form.show();
-    form.ChooseDatabasePath(db.Path());
-    form.Edit1->setText("SYSDBA");
-    form.Edit2->setText("x");
-    form.BitBtn1Click();
+    LogIn(form, db.Path());
     TickUntilStopped(form);
     recorder.messages.clear();
   }

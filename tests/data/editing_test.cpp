@@ -122,9 +122,11 @@ TEST_F(EditingTest, PostRefreshesComputedAndTriggerValuesAndChecksRequiredFields
   EXPECT_FALSE(c.FieldByName("DOUBLED")->CanModify());
   c.Insert();
   c.FieldByName("ID")->SetAsInteger(21);
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { c.Post(); }), "Field 'NAME' must have a value");
+  // The before-insert trigger might fill NAME, so the engine judges the empty column.
+  EXPECT_FALSE(c.FieldByName("NAME")->Required());
+  EXPECT_THROW(c.Post(), EIBInterBaseError);
   EXPECT_EQ(c.State(), dsInsert);
-  EXPECT_EQ(Count("select count(*) from C"), 0) << "nothing was sent";
+  EXPECT_EQ(Count("select count(*) from C"), 0) << "nothing was stored";
   c.FieldByName("NAME")->SetAsString("n");
   c.Post();
   EXPECT_EQ(c.FieldByName("DOUBLED")->AsInteger(), 42);
@@ -229,7 +231,8 @@ TEST_F(EditingTest, BlobStreamsWriteCancelAndReadBack) {
   table_.Edit();
   table_.FieldByName("Q")->SetAsInteger(9);
   table_.Post();
-  EXPECT_EQ(Row("select M from R where ID = 1")[0], "memo text") << "a cancelled write is not posted";
+  EXPECT_EQ(Row("select M from R where ID = 1")[0], "memo text")
+      << "a cancelled write is not posted";
 
   table_.Edit();
   {
@@ -246,7 +249,8 @@ TEST_F(EditingTest, BlobStreamsWriteCancelAndReadBack) {
   table_.Close();
   table_.Open();
   EXPECT_EQ(MessageOf<EIBClientError>([&] {
-              std::unique_ptr<TStream> s = table_.CreateBlobStream(table_.FieldByName("M"), bmWrite);
+              std::unique_ptr<TStream> s =
+                  table_.CreateBlobStream(table_.FieldByName("M"), bmWrite);
               s->Write("x", 1);
             }),
             "Not in edit mode");
@@ -254,7 +258,9 @@ TEST_F(EditingTest, BlobStreamsWriteCancelAndReadBack) {
 
 TEST_F(EditingTest, EventsComeInOrder) {
   std::vector<std::string> events;
-  auto record = [&](const char* name) { return [&events, name](TDataSet*) { events.push_back(name); }; };
+  auto record = [&](const char* name) {
+    return [&events, name](TDataSet*) { events.push_back(name); };
+  };
   table_.BeforeEdit = record("BeforeEdit");
   table_.AfterEdit = record("AfterEdit");
   table_.BeforeInsert = record("BeforeInsert");
@@ -274,17 +280,17 @@ TEST_F(EditingTest, EventsComeInOrder) {
   table_.Insert();
   table_.Cancel();
   table_.Delete();
-  EXPECT_EQ(events,
-            (std::vector<std::string>{"BeforeEdit", "AfterEdit", "BeforePost", "AfterPost",
-                                      "BeforeInsert", "BeforeScroll", "OnNewRecord", "AfterInsert",
-                                      "AfterScroll", "BeforeCancel", "BeforeScroll", "AfterCancel",
-                                      "AfterScroll", "BeforeDelete", "BeforeScroll", "AfterDelete",
-                                      "AfterScroll"}));
+  EXPECT_EQ(events, (std::vector<std::string>{
+                        "BeforeEdit", "AfterEdit", "BeforePost", "AfterPost", "BeforeInsert",
+                        "BeforeScroll", "OnNewRecord", "AfterInsert", "AfterScroll", "BeforeCancel",
+                        "BeforeScroll", "AfterCancel", "AfterScroll", "BeforeDelete",
+                        "BeforeScroll", "AfterDelete", "AfterScroll"}));
 }
 
 TEST(EditingRights, ASelectOnlyUserOpensButCannotUpdate) {
-  TempDatabase db("create table T (ID integer);\ninsert into T values (1);\n"
-                  "grant select on T to READER;\n");
+  TempDatabase db(
+      "create table T (ID integer);\ninsert into T values (1);\n"
+      "grant select on T to READER;\n");
   TIBDatabase conn;
   conn.SetLoginPrompt(false);
   conn.SetDatabaseName(db.Path());
@@ -334,8 +340,7 @@ TEST_F(EditingTest, HandWrittenStatementsBindExactNamesFirstAndAFailedRefreshSti
   p.FieldByName("PRICE")->SetAsInteger(20);
   EXPECT_THROW(p.Post(), EIBInterBaseError) << "the refresh after it fails";
   EXPECT_EQ(p.State(), dsBrowse);
-  EXPECT_EQ(Row("select ID, PRICE, OLD_PRICE from P"),
-            (std::vector<std::string>{"2", "20", "5"}));
+  EXPECT_EQ(Row("select ID, PRICE, OLD_PRICE from P"), (std::vector<std::string>{"2", "20", "5"}));
 
   p.Append();
   p.FieldByName("ID")->SetAsInteger(3);

@@ -7,6 +7,7 @@
 #include <QScrollBar>
 
 #include "support/qt_environment.h"
+#include "support/log_in.h"
 #include "support/temp_database.h"
 #include "workbench/main_form.h"
 
@@ -27,11 +28,7 @@ std::string WideTable() {
 class ConsoleLinesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form.show();
-    form.ChooseDatabasePath(db.Path());
-    form.Edit1->setText("SYSDBA");
-    form.Edit2->setText("x");
-    form.BitBtn1Click();
+    LogIn(form, db.Path());
     ASSERT_TRUE(form.IBDatabase1->Connected());
     recorder.messages.clear();
   }

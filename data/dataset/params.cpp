@@ -2,7 +2,19 @@
 
 #include <strings.h>
 
+#include <cmath>
+#include <limits>
+
 #include "data/dataset/dataset.h"
+#include "data/statement/sql_params.h"
+
+namespace {
+
+bool SameName(const std::string& a, const std::string& b) {
+  return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+}  // namespace
 
 void TParam::SetValue(const TVariant& value) {
   if (data_type_ == ftUnknown) {
@@ -39,22 +51,198 @@ void TParam::SetValue(const TVariant& value) {
   }
   value_ = value;
   bound_ = true;
+  Spread();
 }
 
 void TParam::Assign(TFieldType type, const TVariant& value) {
   data_type_ = type;
   value_ = value;
   bound_ = true;
+  Spread();
+}
+
+void TParam::SetDataType(TFieldType value) {
+  data_type_ = value;
+  Spread();
+}
+
+void TParam::SetBound(bool value) {
+  bound_ = value;
+  Spread();
+}
+
+void TParam::Spread() {
+  if (!owner_) return;
+  for (const auto& item : owner_->items_) {
+    if (item.get() == this || !SameName(item->name_, name_)) continue;
+    item->data_type_ = data_type_;
+    item->value_ = value_;
+    item->bound_ = bound_;
+  }
+}
+
+// --- reads as the statement is sent them ---
+
+namespace {
+
+[[noreturn]] void RaiseParamValue(const std::string& name) {
+  throw EConvertError(Format("Invalid value for parameter '%s'", {name}));
+}
+
+}  // namespace
+
+void TParam::RaiseRangeError(const std::string& value, const std::string& min,
+                             const std::string& max) const {
+  if (min.empty()) DatabaseErrorFmt("%s is not a valid value for parameter '%s'", {value, name_});
+  DatabaseErrorFmt("%s is not a valid value for parameter '%s'. The allowed range is %s to %s",
+                   {value, name_, min, max});
+}
+
+int64_t TParam::InRange(int64_t value, int64_t min, int64_t max) const {
+  if (value < min || value > max)
+    RaiseRangeError(std::to_string(value), std::to_string(min), std::to_string(max));
+  return value;
+}
+
+std::string TParam::AsString() const {
+  const TVariant& v = value_;
+  switch (v.VarType()) {
+    case varString:
+      return v.Text();
+    case varSmallint:
+    case varInteger:
+    case varInt64:
+    case varByte:
+      return std::to_string(v.Integer());
+    case varBoolean:
+      return v.Integer() ? "True" : "False";
+    case varSingle:
+    case varDouble:
+      return FloatToStr(v.Real());
+    case varCurrency:
+      return CurrToStr(Currency{v.Integer()});
+    case varDate:
+      return DateTimeToStr(v.Real());
+    default:
+      return {};
+  }
+}
+
+int64_t TParam::AsLargeInt() const {
+  const TVariant& v = value_;
+  switch (v.VarType()) {
+    case varSmallint:
+    case varInteger:
+    case varInt64:
+    case varByte:
+    case varBoolean:
+      return v.Integer();
+    case varCurrency:
+      return v.Integer() / 10000;
+    case varSingle:
+    case varDouble:
+    case varDate: {
+      const double rounded = std::round(v.Real());
+      if (!(rounded >= -9223372036854775808.0 && rounded < 9223372036854775808.0))
+        RaiseRangeError(FloatToStr(v.Real()));
+      return static_cast<int64_t>(rounded);
+    }
+    case varString: {
+      int64_t value = 0;
+      if (!TryStrToInt64(v.Text(), value)) RaiseParamValue(name_);
+      return value;
+    }
+    default:
+      RaiseParamValue(name_);
+  }
+}
+
+int32_t TParam::AsInteger() const {
+  return static_cast<int32_t>(InRange(AsLargeInt(), std::numeric_limits<int32_t>::min(),
+                                      std::numeric_limits<int32_t>::max()));
+}
+
+int16_t TParam::AsSmallInt() const {
+  return static_cast<int16_t>(InRange(AsLargeInt(), std::numeric_limits<int16_t>::min(),
+                                      std::numeric_limits<int16_t>::max()));
+}
+
+int32_t TParam::AsWord() const {
+  return static_cast<int32_t>(InRange(AsLargeInt(), 0, std::numeric_limits<uint16_t>::max()));
+}
+
+double TParam::AsFloat() const {
+  const TVariant& v = value_;
+  switch (v.VarType()) {
+    case varSingle:
+    case varDouble:
+    case varDate:
+      return v.Real();
+    case varCurrency:
+      return Currency{v.Integer()}.ToDouble();
+    case varString: {
+      double value = 0;
+      if (!TryStrToFloat(v.Text(), value)) RaiseParamValue(name_);
+      return value;
+    }
+    default:
+      return static_cast<double>(AsLargeInt());
+  }
+}
+
+Currency TParam::AsCurrency() const {
+  const TVariant& v = value_;
+  switch (v.VarType()) {
+    case varCurrency:
+      return Currency{v.Integer()};
+    case varSingle:
+    case varDouble:
+      if (!(std::fabs(v.Real()) < 9.2e14)) RaiseRangeError(FloatToStr(v.Real()));
+      return Currency::FromDouble(v.Real());
+    case varString: {
+      Currency value;
+      if (!TryStrToCurr(v.Text(), value)) RaiseParamValue(name_);
+      return value;
+    }
+    default: {
+      constexpr int64_t kLimit = std::numeric_limits<int64_t>::max() / 10000;
+      return Currency::FromUnits(InRange(AsLargeInt(), -kLimit, kLimit));
+    }
+  }
+}
+
+TDateTime TParam::AsDateTime() const {
+  if (value_.VarType() == varString) {
+    TDateTime value = 0;
+    if (!TryStrToDateTime(value_.Text(), value)) RaiseParamValue(name_);
+    return value;
+  }
+  return AsFloat();
+}
+
+TParams& TParams::operator=(TParams&& other) noexcept {
+  items_ = std::move(other.items_);
+  other.items_.clear();
+  for (const auto& item : items_) item->owner_ = this;
+  return *this;
 }
 
 TParam& TParams::Add(const std::string& name) {
   items_.push_back(std::make_unique<TParam>(name));
-  return *items_.back();
+  TParam& item = *items_.back();
+  item.owner_ = this;
+  // A repeated name is the same parameter: it starts with the value given so far.
+  if (const TParam* first = FindParam(name); first != &item) {
+    item.data_type_ = first->data_type_;
+    item.value_ = first->value_;
+    item.bound_ = first->bound_;
+  }
+  return item;
 }
 
 TParam* TParams::FindParam(const std::string& name) const {
   for (const auto& item : items_)
-    if (strcasecmp(item->Name().c_str(), name.c_str()) == 0) return item.get();
+    if (SameName(item->Name(), name)) return item.get();
   return nullptr;
 }
 
@@ -68,63 +256,50 @@ void TParams::AssignValues(const TParams& source) {
   for (const auto& item : items_) {
     const TParam* from = source.FindParam(item->Name());
     if (!from) continue;
-    item->SetDataType(from->DataType());
-    item->SetValue(from->Value());
-    item->SetBound(from->Bound());
+    item->data_type_ = from->DataType();
+    item->value_ = from->Value();
+    item->bound_ = from->Bound();
   }
 }
-
-namespace {
-
-bool IsQuote(char c) {
-  return c == '"' || c == '\'' || c == '`';
-}
-
-bool EndsName(char c) {
-  return c == ' ' || c == '\r' || c == '\n' || c == ',' || c == ';' || c == ')' || c == '\t';
-}
-
-}  // namespace
 
 // The text is ISO8859_1, one byte per character, so no character spans two bytes.
 std::string ParseParamMarkers(const std::string& text, TParams* params) {
   std::string out;
   out.reserve(text.size());
-  bool literal = false;
+  const size_t length = text.size();
   size_t i = 0;
-  while (i < text.size()) {
-    const char c = text[i];
-    if (IsQuote(c)) {
-      literal = !literal;
-      out += c;
-      ++i;
+  while (i < length) {
+    const TSqlSkip skip = SkipLiteralOrComment(text, i, length);
+    if (skip.kind != TSqlSkip::kNone) {
+      out.append(text, i, skip.end - i);
+      i = skip.end;
       continue;
     }
-    if (literal || c != ':') {
+    const char c = text[i++];
+    if (c != ':') {
       out += c;
-      ++i;
       continue;
     }
-    if (i + 1 < text.size() && text[i + 1] == ':') {
+    if (i < length && text[i] == ':') {
       out += ':';
-      i += 2;
+      ++i;
       continue;
     }
-    // A marker: its name runs to a delimiter; quotes inside let a name hold delimiters.
-    size_t end = i + 1;
-    bool quoted = false;
-    while (end < text.size() && (quoted || !EndsName(text[end]))) {
-      if (IsQuote(text[end])) quoted = !quoted;
-      ++end;
-    }
-    std::string name = text.substr(i + 1, end - i - 1);
-    if (!name.empty() && IsQuote(name.front())) {
-      name.erase(0, 1);
-      if (!name.empty() && IsQuote(name.back())) name.pop_back();
+    // A marker; its name as the statement's rewrite reads it. An unclosed quoted name
+    // runs to the end, and a marker without a name still makes an item, so that the two
+    // lists keep their count (the statement then refuses the text).
+    std::string name;
+    if (i < length && text[i] == '"') {
+      TQuotedName quoted = ReadQuotedName(text, i, length);
+      name = std::move(quoted.name);
+      i = quoted.end;
+    } else {
+      const size_t start = i;
+      while (i < length && IsMarkerNameChar(text[i])) ++i;
+      name = text.substr(start, i - start);
     }
     if (params) params->Add(name);
     out += '?';
-    i = end;
   }
   return out;
 }

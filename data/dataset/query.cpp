@@ -17,102 +17,6 @@ std::string JoinLines(const TStringList& lines) {
   return text;
 }
 
-[[noreturn]] void RaiseParamValue(const TParam& item) {
-  throw EConvertError(Format("Invalid value for parameter '%s'", {item.Name()}));
-}
-
-std::string VariantText(const TVariant& v) {
-  switch (v.VarType()) {
-    case varString:
-      return v.Text();
-    case varSmallint:
-    case varInteger:
-    case varInt64:
-    case varByte:
-      return std::to_string(v.Integer());
-    case varBoolean:
-      return v.Integer() ? "True" : "False";
-    case varSingle:
-    case varDouble:
-      return FloatToStr(v.Real());
-    case varCurrency:
-      return CurrToStr(Currency{v.Integer()});
-    case varDate:
-      return DateTimeToStr(v.Real());
-    default:
-      return {};
-  }
-}
-
-int64_t VariantInteger(const TVariant& v, const TParam& item) {
-  switch (v.VarType()) {
-    case varSmallint:
-    case varInteger:
-    case varInt64:
-    case varByte:
-    case varBoolean:
-      return v.Integer();
-    case varCurrency:
-      return v.Integer() / 10000;
-    case varSingle:
-    case varDouble:
-    case varDate:
-      if (!(v.Real() > -9.2e18 && v.Real() < 9.2e18)) RaiseParamValue(item);
-      return static_cast<int64_t>(std::llround(v.Real()));
-    case varString: {
-      int64_t value = 0;
-      if (!TryStrToInt64(v.Text(), value)) RaiseParamValue(item);
-      return value;
-    }
-    default:
-      RaiseParamValue(item);
-  }
-}
-
-double VariantDouble(const TVariant& v, const TParam& item) {
-  switch (v.VarType()) {
-    case varSingle:
-    case varDouble:
-    case varDate:
-      return v.Real();
-    case varCurrency:
-      return Currency{v.Integer()}.ToDouble();
-    case varString: {
-      double value = 0;
-      if (!TryStrToFloat(v.Text(), value)) RaiseParamValue(item);
-      return value;
-    }
-    default:
-      return static_cast<double>(VariantInteger(v, item));
-  }
-}
-
-Currency VariantCurrency(const TVariant& v, const TParam& item) {
-  switch (v.VarType()) {
-    case varCurrency:
-      return Currency{v.Integer()};
-    case varSingle:
-    case varDouble:
-      return Currency::FromDouble(v.Real());
-    case varString: {
-      Currency value;
-      if (!TryStrToCurr(v.Text(), value)) RaiseParamValue(item);
-      return value;
-    }
-    default:
-      return Currency::FromUnits(VariantInteger(v, item));
-  }
-}
-
-TDateTime VariantDateTime(const TVariant& v, const TParam& item) {
-  if (v.VarType() == varString) {
-    TDateTime value = 0;
-    if (!TryStrToDateTime(v.Text(), value)) RaiseParamValue(item);
-    return value;
-  }
-  return VariantDouble(v, item);
-}
-
 }  // namespace
 
 TIBQuery::TIBQuery(TComponent* owner) : TIBCustomDataSet(owner) {
@@ -238,7 +142,6 @@ void TIBQuery::SetParamsToStatement() {
       continue;
     }
     var.SetIsNull(false);
-    const TVariant& v = item.Value();
     switch (item.DataType()) {
       case ftString:
       case ftBlob:
@@ -246,41 +149,43 @@ void TIBQuery::SetParamsToStatement() {
       case ftFmtMemo:
       case ftBytes:
       case ftVarBytes:
-        var.SetAsString(VariantText(v));
+        var.SetAsString(item.AsString());
         break;
       case ftBoolean:
         // A BOOLEAN variable takes the truth value itself; others the number.
         if (var.SqlType() == SQL_BOOLEAN)
-          var.SetAsBoolean(VariantInteger(v, item) != 0);
+          var.SetAsBoolean(item.AsLargeInt() != 0);
         else
-          var.SetAsShort(static_cast<int16_t>(VariantInteger(v, item) != 0));
+          var.SetAsShort(static_cast<int16_t>(item.AsLargeInt() != 0));
         break;
       case ftSmallint:
+        var.SetAsShort(item.AsSmallInt());
+        break;
       case ftWord:
-        var.SetAsShort(static_cast<int16_t>(VariantInteger(v, item)));
+        var.SetAsLong(item.AsWord());
         break;
       case ftInteger:
       case ftAutoInc:
-        var.SetAsLong(static_cast<int32_t>(VariantInteger(v, item)));
+        var.SetAsLong(item.AsInteger());
         break;
       case ftLargeint:
-        var.SetAsInt64(VariantInteger(v, item));
+        var.SetAsInt64(item.AsLargeInt());
         break;
       case ftFloat:
-        var.SetAsDouble(VariantDouble(v, item));
+        var.SetAsDouble(item.AsFloat());
         break;
       case ftCurrency:
       case ftBCD:
-        var.SetAsCurrency(VariantCurrency(v, item));
+        var.SetAsCurrency(item.AsCurrency());
         break;
       case ftDate:
-        var.SetAsDate(VariantDateTime(v, item));
+        var.SetAsDate(item.AsDateTime());
         break;
       case ftTime:
-        var.SetAsTime(VariantDateTime(v, item));
+        var.SetAsTime(item.AsDateTime());
         break;
       case ftDateTime:
-        var.SetAsDateTime(VariantDateTime(v, item));
+        var.SetAsDateTime(item.AsDateTime());
         break;
       default:
         RaiseClientError(ceUnsupportedFeature);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/dataset/params.h"
 #include "data/errors/errors.h"
 
 namespace {
@@ -45,9 +46,50 @@ TEST(MarkerScan, StringsAndCommentsHideMarkers) {
   EXPECT_EQ(p.text, "select 'it''s :no', \"Col:x\" /* :nor ? this */ from T where A = ?\r\n");
   EXPECT_EQ(p.names, Names{"yes"});
 
-  // Line comments are not recognised: a marker inside one still counts.
-  p = PreprocessSql("select 1 from T -- :x\r\n", false);
-  EXPECT_EQ(p.names, Names{"x"});
+  // A line comment runs to the end of its line; the next line is read again.
+  p = PreprocessSql("select 1 from T -- :x 'y\r\nwhere A = :z", false);
+  EXPECT_EQ(p.text, "select 1 from T -- :x 'y\r\nwhere A = ?");
+  EXPECT_EQ(p.names, Names{"z"});
+}
+
+// Each kind of piece hides the markers inside it and none after it, as the engine reads
+// the text; a closed piece may end the text.
+TEST(MarkerScan, EveryLiteralAndCommentKindIsSkippedExactly) {
+  struct Case {
+    const char* sql;
+    Names names;
+  };
+  const Case cases[] = {
+      {"where S = 'a\"b' and K = :K", {"K"}},
+      {"where \"Col'x\" = :K and S = 'it''s :no'", {"K"}},
+      {"where S = 'x' || :A || \"A\"\"B:c\"", {"A"}},
+      {"where S = q'{it's :no}' and K = :K", {"K"}},
+      {"where S = Q'!a:b!' and K = :K", {"K"}},
+      {"where S = q'(x)' || q'<y>' || q'[z]' and K = :K", {"K"}},
+      {"where seq'x' = :K", {"K"}},  // seq is a word, 'x' a plain literal
+      {"where K = :K -- and L = :L", {"K"}},
+      {"where K = :K /* :no */ and L = :L--", {"K", "L"}},
+      {"where K = :K'x:y'", {"K"}},  // the literal right after a name is still seen
+      {"where K = :\"a b\"'c:d'", {"a b"}},
+      {"set \"A\"\"B\" = :\"A\"\"B\", C = :C", {"A\"B", "C"}},  // a doubled quote is one
+      {"where K = 'done'", {}},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.sql);
+    TProcessedSql p = PreprocessSql(test.sql, false);
+    EXPECT_EQ(p.names, test.names);
+    // The query's parse finds the same markers, item for item.
+    TParams params;
+    ParseParamMarkers(test.sql, &params);
+    Names query_names;
+    for (int i = 0; i < params.Count(); ++i) query_names.push_back(params[i].Name());
+    EXPECT_EQ(query_names, test.names);
+  }
+  EXPECT_EQ(ParseError("where S = q'{abc}"), "SQL Parse Error:\r\n\r\nEOF in string detected");
+  // What follows a NUL byte never reaches the server.
+  TProcessedSql p = PreprocessSql(std::string("select :A\0 :B", 13), false);
+  EXPECT_EQ(p.text, "select ?");
+  EXPECT_EQ(p.names, Names{"A"});
 }
 
 TEST(MarkerScan, ParseErrors) {

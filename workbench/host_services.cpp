@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 #include "data/core/host_timer.h"
 #include "workbench/dialogs.h"
 
@@ -80,6 +82,25 @@ std::string ConvertPattern(const QString& pattern, bool time) {
   return out;
 }
 
+// Two-digit years become four: a year shown as "88" would be read back as another
+// century's (1899 as 1999), so the text must hold the whole year.
+std::string FourDigitYears(const std::string& format) {
+  std::string out;
+  bool quoted = false;
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (format[i] == '"') quoted = !quoted;
+    if (quoted || format[i] != 'y') {
+      out += format[i];
+      continue;
+    }
+    size_t run = 1;
+    while (i + run < format.size() && format[i + run] == 'y') ++run;
+    out.append(std::max<size_t>(run, 4), 'y');
+    i += run - 1;
+  }
+  return out;
+}
+
 }  // namespace
 
 void InstallQtHostTimers() {
@@ -91,7 +112,15 @@ TFormatSettings FormatSettingsFromLocale(const QLocale& locale) {
   const QString decimal = locale.decimalPoint();
   if (decimal.size() == 1 && decimal[0].unicode() < 0x80)
     settings.DecimalSeparator = static_cast<char>(decimal[0].unicode());
-  std::string date = ConvertPattern(locale.dateFormat(QLocale::ShortFormat), false);
+  const QString date_pattern = locale.dateFormat(QLocale::ShortFormat);
+  std::string date = ConvertPattern(date_pattern, false);
+  // The C locale's date, and any that names months or days, which the data layer neither
+  // writes nor reads, is shown in ISO 8601.
+  if (locale.language() == QLocale::C || date_pattern.contains(QLatin1String("MMM")) ||
+      date_pattern.contains(QLatin1String("ddd")))
+    date = "yyyy-mm-dd";
+  else
+    date = FourDigitYears(date);
   std::string time = ConvertPattern(locale.timeFormat(QLocale::LongFormat), true);
   // The separators are the first non-letter characters of each pattern.
   for (char c : date)

@@ -10,4 +10,6 @@
 void InstallQtHostTimers();
 
 // The formatting settings that match `locale`: separators, short date and long time.
+// Years are shown with four digits; the C locale (and one whose short date names months)
+// gets ISO 8601 dates, yyyy-mm-dd.
 TFormatSettings FormatSettingsFromLocale(const QLocale& locale);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string>
 
 #include "data/errors/errors.h"
 
@@ -16,6 +17,33 @@ TFormatSettings& Settings() {
 
 constexpr int64_t kUnixEpochOffset = 25569;  // 1 January 1970 counted from 30 December 1899
 constexpr double kMsecPerDay = 86400000.0;
+constexpr int64_t kIscDateOfZeroDay = 15018;  // ISC_DATE of 30 December 1899
+constexpr int64_t kIscTicksPerDay = 864000000;
+
+// Splits `value` into whole days and the time of day in 1/`units_per_day` steps, cut to
+// the step. Only the double's own error (one unit in its last place) may carry it up to
+// the next step, so a time of day is never rounded into the next second or day.
+void SplitDateTime(TDateTime value, int64_t units_per_day, int64_t& days, int64_t& units) {
+  // Far beyond any calendar a value can mean: kept inside the integers, without a time.
+  constexpr double kFarDays = 1e9;
+  if (!(std::fabs(value) <= kFarDays)) {
+    days = std::isnan(value) ? 0
+           : value < 0       ? -static_cast<int64_t>(kFarDays)
+                             : static_cast<int64_t>(kFarDays);
+    units = 0;
+    return;
+  }
+  const double magnitude = std::fabs(value);
+  const double whole = std::trunc(value);
+  const double slack = (std::nextafter(magnitude, HUGE_VAL) - magnitude) * units_per_day;
+  units = static_cast<int64_t>(std::floor(std::fabs(value - whole) * units_per_day + slack));
+  days = static_cast<int64_t>(whole);
+  // Within the double's error of the next day: that day's midnight.
+  if (units >= units_per_day) {
+    units -= units_per_day;
+    days += value >= 0 ? 1 : -1;
+  }
+}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -57,10 +85,10 @@ bool IsLetterAt(const std::string& text, size_t pos, char lower) {
   return pos < text.size() && (text[pos] == lower || text[pos] == lower - 'a' + 'A');
 }
 
-// h:n[:s[.z]] [AM|PM]
+// h:n[:s[.f]] [AM|PM], f up to four decimals of the second (Firebird keeps four).
 bool ScanTime(const std::string& text, size_t& pos, TDateTime& result) {
   const char sep = FormatSettings().TimeSeparator;
-  int hour = 0, minute = 0, second = 0, msec = 0;
+  int hour = 0, minute = 0, second = 0, ticks = 0;
   if (!ScanNumber(text, pos, hour, 2)) return false;
   if (pos >= text.size() || text[pos] != sep) return false;
   ++pos;
@@ -69,8 +97,9 @@ bool ScanTime(const std::string& text, size_t& pos, TDateTime& result) {
     ++pos;
     if (!ScanNumber(text, pos, second, 2)) return false;
     if (pos < text.size() && text[pos] == '.') {
-      ++pos;
-      if (!ScanNumber(text, pos, msec, 3)) return false;
+      const size_t start = ++pos;
+      if (!ScanNumber(text, pos, ticks, 4)) return false;
+      for (size_t digits = pos - start; digits < 4; ++digits) ticks *= 10;
     }
   }
   SkipBlanks(text, pos);
@@ -84,7 +113,8 @@ bool ScanTime(const std::string& text, size_t& pos, TDateTime& result) {
     pos += 2;
   }
   if (hour > 23 || minute > 59 || second > 59) return false;
-  result = EncodeTime(hour, minute, second, msec);
+  result = IscTimeToDateTime(
+      static_cast<uint32_t>((hour * 3600 + minute * 60 + second) * 10000 + ticks));
   return true;
 }
 
@@ -184,21 +214,51 @@ TDateTime CombineDateTime(TDateTime date, TDateTime time) {
 }
 
 void DecodeDate(TDateTime value, int& year, int& month, int& day) {
-  // Rounded to the millisecond first, so 23:59:59.9996 belongs to the next day.
-  double whole = std::trunc(value);
-  double msec = std::round(std::fabs(value - whole) * kMsecPerDay);
-  int64_t days = static_cast<int64_t>(whole);
-  if (msec >= kMsecPerDay) days += value >= 0 ? 1 : -1;
+  int64_t days = 0, msec = 0;
+  SplitDateTime(value, static_cast<int64_t>(kMsecPerDay), days, msec);
   CivilFromDays(days, year, month, day);
 }
 
 void DecodeTime(TDateTime value, int& hour, int& minute, int& second, int& msec) {
-  int64_t ms = static_cast<int64_t>(std::round(std::fabs(value - std::trunc(value)) * kMsecPerDay));
-  ms %= 86400000;
+  int64_t days = 0, ms = 0;
+  SplitDateTime(value, static_cast<int64_t>(kMsecPerDay), days, ms);
   hour = static_cast<int>(ms / 3600000);
   minute = static_cast<int>(ms / 60000 % 60);
   second = static_cast<int>(ms / 1000 % 60);
   msec = static_cast<int>(ms % 1000);
+}
+
+TDateTime IscDateToDateTime(int32_t date) {
+  return static_cast<TDateTime>(static_cast<int64_t>(date) - kIscDateOfZeroDay);
+}
+
+TDateTime IscTimeToDateTime(uint32_t time) {
+  return static_cast<double>(time % kIscTicksPerDay) / static_cast<double>(kIscTicksPerDay);
+}
+
+TDateTime IscTimestampToDateTime(int32_t date, uint32_t time) {
+  return CombineDateTime(IscDateToDateTime(date), IscTimeToDateTime(time));
+}
+
+bool DateTimeToIsc(TDateTime value, int32_t& date, uint32_t& time) {
+  if (!std::isfinite(value) || std::fabs(value) > 4.0e6) return false;
+  int64_t days = 0, ticks = 0;
+  SplitDateTime(value, kIscTicksPerDay, days, ticks);
+  int year, month, day;
+  CivilFromDays(days, year, month, day);
+  if (year < 1 || year > 9999) return false;
+  date = static_cast<int32_t>(days + kIscDateOfZeroDay);
+  time = static_cast<uint32_t>(ticks);
+  return true;
+}
+
+bool TimeOfDayToIsc(TDateTime value, uint32_t& time) {
+  if (!std::isfinite(value)) return false;
+  int64_t days = 0, ticks = 0;
+  // Split from the whole value: its fraction alone would lose the error bound.
+  SplitDateTime(value, kIscTicksPerDay, days, ticks);
+  time = static_cast<uint32_t>(ticks);
+  return true;
 }
 
 std::string FormatDateTime(const std::string& format, TDateTime value) {
@@ -273,7 +333,15 @@ std::string DateToStr(TDateTime value) {
 }
 
 std::string TimeToStr(TDateTime value) {
-  return FormatDateTime(FormatSettings().LongTimeFormat, value);
+  std::string format = FormatSettings().LongTimeFormat;
+  int hour, minute, second, msec;
+  DecodeTime(value, hour, minute, second, msec);
+  if (msec != 0 && format.find_first_of("zZ") == std::string::npos) {
+    // After the last run of seconds, or at the end when the format shows none.
+    const size_t seconds = format.find_last_of("sS");
+    format.insert(seconds == std::string::npos ? format.size() : seconds + 1, ".zzz");
+  }
+  return FormatDateTime(format, value);
 }
 
 std::string DateTimeToStr(TDateTime value) {
@@ -334,11 +402,10 @@ std::string ScaledToStr(int64_t value, int scale) {
   if (magnitude != 0 && scale > 0) digits.append(static_cast<size_t>(scale), '0');
   const size_t decimals = scale < 0 ? static_cast<size_t>(-scale) : 0;
   if (digits.size() <= decimals) digits.insert(0, decimals + 1 - digits.size(), '0');
-  std::string fraction = digits.substr(digits.size() - decimals);
-  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
   std::string text = value < 0 ? "-" : "";
   text += digits.substr(0, digits.size() - decimals);
-  if (!fraction.empty()) text += FormatSettings().DecimalSeparator + fraction;
+  if (decimals > 0)
+    text += FormatSettings().DecimalSeparator + digits.substr(digits.size() - decimals);
   return text;
 }
 

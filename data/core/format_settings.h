@@ -40,29 +40,44 @@ TDateTime EncodeDate(int year, int month, int day);  // EConvertError when inval
 TDateTime EncodeTime(int hour, int minute, int second, int msec);
 // Joins a date and a time of day, keeping the sign rule for dates before the zero day.
 TDateTime CombineDateTime(TDateTime date, TDateTime time);
+// Both cut to the millisecond, never rounded up: 23:59:59.9999 is still that day's.
 void DecodeDate(TDateTime value, int& year, int& month, int& day);
 void DecodeTime(TDateTime value, int& hour, int& minute, int& second, int& msec);
 
+// Firebird's own counts: days since 17 November 1858 (ISC_DATE) and ten-thousandths of a
+// second since midnight (ISC_TIME).
+TDateTime IscDateToDateTime(int32_t date);
+TDateTime IscTimeToDateTime(uint32_t time);
+TDateTime IscTimestampToDateTime(int32_t date, uint32_t time);
+// Cut to the ten-thousandth, never rounded up into the next second or day; false
+// outside the years 1 to 9999.
+bool DateTimeToIsc(TDateTime value, int32_t& date, uint32_t& time);
+// The time of day alone, cut the same way, whatever the day; false when not finite.
+bool TimeOfDayToIsc(TDateTime value, uint32_t& time);
+
 std::string FormatDateTime(const std::string& format, TDateTime value);
 std::string DateToStr(TDateTime value);
+// The long time format, with ".zzz" after the seconds when the value has milliseconds,
+// so that the text shows what is stored.
 std::string TimeToStr(TDateTime value);
-// Date and long time; the time is left out at exactly midnight.
+// Date and time as above; the time is left out at exactly midnight.
 std::string DateTimeToStr(TDateTime value);
 
 // A date after the short date format's order with the date separator, an optional
-// time h:n[:s[.z]] after it, or a time alone.
+// time h:n[:s[.f]] after it (f: up to four decimals of the second), or a time alone.
 bool TryStrToDateTime(const std::string& text, TDateTime& result);
 
 // General format with 15 significant digits.
 std::string FloatToStr(double value);
 // Up to 4 decimals, trailing zeros removed.
 std::string CurrToStr(Currency value);
-// The exact decimal text of value * 10^scale at any scale, written as currency is: the
-// decimal separator, no trailing zeros.
+// The exact decimal text of value * 10^scale at any scale, with the decimal separator and
+// every decimal of the scale: 1050 at scale -2 is "10.50".
 std::string ScaledToStr(int64_t value, int scale);
 // 10 to the power n, or 0 when n is negative or the power does not fit 64 bits.
 int64_t PowerOfTen(int n);
-// Each accepts blanks around the number; the decimal separator is the settings' one.
+// Each accepts blanks around the number; the decimal separator is the settings' one, and
+// a text with any other character (a group separator, a second separator) is refused.
 bool TryStrToInt(const std::string& text, int32_t& result);
 bool TryStrToInt64(const std::string& text, int64_t& result);
 bool TryStrToFloat(const std::string& text, double& result);

@@ -1,4 +1,5 @@
-// Trimming as the layer does it everywhere: blanks and control characters.
+// Trimming as the layer does it everywhere: blanks and control characters; and the
+// character count of a text.
 #pragma once
 
 #include <string>
@@ -13,4 +14,10 @@ inline std::string Trim(const std::string& text) {
 inline std::string TrimRight(std::string text) {
   while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.pop_back();
   return text;
+}
+
+// The characters `text` holds in the columns' character set. That is ISO8859_1, one byte
+// each; every length check counts through here.
+inline size_t CharacterCount(const std::string& text) {
+  return text.size();
 }

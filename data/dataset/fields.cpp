@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr int32_t kIscDateOfZeroDay = 15018;  // ISC_DATE of 30 December 1899
-constexpr int64_t kTicksPerDay = 864000000;   // ISC_TIME units (1/10000 s) in a day
-
 // Room for every fixed-size native form, with slack should a dataset copy a wider slot.
 constexpr size_t kScalarBufferSize = 32;
 
@@ -175,41 +172,6 @@ bool DoubleToScaled(double value, int scale, int64_t& raw) {
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
   if (result.ec != std::errc()) return false;
   return ParseScaled(std::string(buffer, result.ptr), '.', scale, raw) == ParseResult::kOk;
-}
-
-// --- Firebird dates and times <-> TDateTime (days since 30 December 1899) ---
-
-TDateTime IscDateToDateTime(ISC_DATE date) {
-  return static_cast<TDateTime>(static_cast<int64_t>(date) - kIscDateOfZeroDay);
-}
-
-TDateTime IscTimeToDateTime(ISC_TIME time) {
-  return static_cast<double>(time % kTicksPerDay) / static_cast<double>(kTicksPerDay);
-}
-
-TDateTime IscTimestampToDateTime(const ISC_TIMESTAMP& stamp) {
-  return CombineDateTime(IscDateToDateTime(stamp.timestamp_date),
-                         IscTimeToDateTime(stamp.timestamp_time));
-}
-
-// Splits a TDateTime into Firebird's day number and time of day, rounded to the
-// ten-thousandth of a second; false outside the years 1 to 9999.
-bool DateTimeToIsc(TDateTime value, ISC_DATE& date, ISC_TIME& time) {
-  if (!std::isfinite(value) || std::fabs(value) > 4.0e6) return false;
-  const double whole = std::trunc(value);
-  int64_t days = static_cast<int64_t>(whole);
-  int64_t ticks = std::llround(std::fabs(value - whole) * static_cast<double>(kTicksPerDay));
-  // As DecodeDate does: a time that rounds to midnight belongs to the next number.
-  if (ticks >= kTicksPerDay) {
-    ticks -= kTicksPerDay;
-    days += value >= 0 ? 1 : -1;
-  }
-  int year, month, day;
-  CivilFromDays(days, year, month, day);
-  if (year < 1 || year > 9999) return false;
-  date = static_cast<ISC_DATE>(days + kIscDateOfZeroDay);
-  time = static_cast<ISC_TIME>(ticks);
-  return true;
 }
 
 }  // namespace
@@ -576,8 +538,13 @@ TVariant TStringField::AsVariant() const {
 
 void TStringField::SetAsString(const std::string& value) {
   const size_t size = static_cast<size_t>(std::max(Size(), 0));
-  std::vector<char> buffer(size + 1, '\0');
-  std::memcpy(buffer.data(), value.data(), std::min(value.size(), size));
+  // Refused whole: a cut text would store something else than what was typed.
+  const size_t length = CharacterCount(value);
+  if (length > size)
+    DatabaseErrorFmt("Field '%s' holds at most %d characters; the text has %d",
+                     {DisplayName(), Size(), length});
+  std::vector<char> buffer(std::max(size, value.size()) + 1, '\0');
+  std::memcpy(buffer.data(), value.data(), value.size());
   SetData(buffer.data());
 }
 
@@ -609,16 +576,12 @@ TNumericField::TNumericField(TComponent* owner, TFieldType type, int precision)
 }
 
 bool TNumericField::IsValidChar(char c) const {
-  if (IsDigit(c) || c == '+' || c == '-') return true;
-  switch (DataType()) {
-    case ftFloat:
-      return c == FormatSettings().DecimalSeparator || c == 'e' || c == 'E';
-    case ftBCD:
-    case ftCurrency:
-      return c == FormatSettings().DecimalSeparator;
-    default:
-      return false;
-  }
+  // Both separators and a group separator are let through, so that a number typed in
+  // another form is refused whole when written, never read with a character dropped.
+  if (IsDigit(c) || c == '+' || c == '-' || c == '.' || c == ',' || c == ' ' ||
+      c == FormatSettings().DecimalSeparator)
+    return true;
+  return DataType() == ftFloat && (c == 'e' || c == 'E');
 }
 
 // --- TIntegerField, TSmallintField: int32 ---
@@ -914,7 +877,9 @@ TDateTime TDateTimeField::AsDateTime() const {
     }
     default: {
       ISC_TIMESTAMP stamp{};
-      return ReadScalar(this, stamp) ? IscTimestampToDateTime(stamp) : 0;
+      return ReadScalar(this, stamp)
+                 ? IscTimestampToDateTime(stamp.timestamp_date, stamp.timestamp_time)
+                 : 0;
     }
   }
 }
@@ -941,8 +906,9 @@ void TDateTimeField::SetAsDateTime(TDateTime value) {
   ISC_DATE date = 0;
   ISC_TIME time = 0;
   // A time field keeps the time of day whatever day comes with it.
-  const TDateTime checked = DataType() == ftTime ? std::fabs(value - std::trunc(value)) : value;
-  if (!DateTimeToIsc(checked, date, time)) RaiseRangeError(FloatToStr(value));
+  const bool valid =
+      DataType() == ftTime ? TimeOfDayToIsc(value, time) : DateTimeToIsc(value, date, time);
+  if (!valid) RaiseRangeError(FloatToStr(value));
   switch (DataType()) {
     case ftDate:
       SetData(&date);

@@ -193,7 +193,8 @@ class TField : public TComponent {
   virtual void SetText(const std::string& value) { SetAsString(value); }
   void Clear() { SetData(nullptr); }
 
-  // Whether an editor may accept `c` for this field.
+  // Whether an editor may accept `c` for this field. Numeric fields take every character
+  // a number text of any locale may hold, so that the text is judged whole when written.
   virtual bool IsValidChar(char c) const;
 
   // The raw native form; false (and nothing copied) for null or no active row.
@@ -243,7 +244,8 @@ class TStringField : public TField {
   TDateTime AsDateTime() const override;
   bool AsBoolean() const override;
   TVariant AsVariant() const override;
-  // A text longer than the field is cut to its size.
+  // A text longer than the field is refused, with an EDatabaseError naming the field and
+  // its size; the stored value stays.
   void SetAsString(const std::string& value) override;
   void SetAsInteger(int32_t value) override;
   void SetAsLargeInt(int64_t value) override;
@@ -373,7 +375,7 @@ class TBCDField : public TNumericField {
  public:
   explicit TBCDField(TComponent* owner = nullptr) : TNumericField(owner, ftBCD) {}
   int DataSize() const override { return 8; }
-  // Exact decimal value, no trailing zeros; client error 38 where a narrower read
+  // Exact decimal value with every decimal of the scale; client error 38 where a narrower read
   // (AsCurrency beyond its range, AsInteger) cannot hold it.
   std::string AsString() const override;
   int32_t AsInteger() const override;

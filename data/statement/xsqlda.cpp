@@ -4,10 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <limits>
 
-#include "data/client_api/client_api.h"
 #include "data/core/text.h"
 #include "data/database/identifiers.h"
 #include "data/errors/errors.h"
@@ -95,28 +93,10 @@ int64_t CheckedMultiply(int64_t value, int64_t factor) {
   return result;
 }
 
-std::tm TmFromDateTime(TDateTime value) {
-  int year, month, day, hour, minute, second, msec;
-  DecodeDate(value, year, month, day);
-  DecodeTime(value, hour, minute, second, msec);
-  std::tm t{};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
-  return t;
-}
-
-TDateTime DateFromTm(const std::tm& t) {
-  TDateTime date = 0;
-  if (!TryEncodeDate(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, date)) RaiseConversionError();
-  return date;
-}
-
-TDateTime TimeFromTm(const std::tm& t) {
-  return EncodeTime(t.tm_hour, t.tm_min, t.tm_sec, 0);
+// Firebird's own counts, to the ten-thousandth; client error 38 outside the years 1 to
+// 9999.
+void ToIsc(TDateTime value, ISC_DATE& date, ISC_TIME& time) {
+  if (!DateTimeToIsc(value, date, time)) RaiseConversionError();
 }
 
 }  // namespace
@@ -393,9 +373,7 @@ Currency TIBXSQLVAR::AsCurrency() const {
 
 TDateTime TIBXSQLVAR::AsDateTime() const {
   if (IsNull()) return 0;
-  const int type = SqlType();
-  std::tm t{};
-  switch (type) {
+  switch (SqlType()) {
     case SQL_TEXT:
     case SQL_VARYING: {
       TDateTime value = 0;
@@ -403,22 +381,19 @@ TDateTime TIBXSQLVAR::AsDateTime() const {
       return value;
     }
     case SQL_TIMESTAMP: {
-      ISC_QUAD quad;
-      std::memcpy(&quad, Data(), sizeof quad);
-      ClientApi().isc_decode_date(&quad, &t);
-      return CombineDateTime(DateFromTm(t), TimeFromTm(t));
+      ISC_TIMESTAMP stamp;
+      std::memcpy(&stamp, Data(), sizeof stamp);
+      return IscTimestampToDateTime(stamp.timestamp_date, stamp.timestamp_time);
     }
     case SQL_TYPE_DATE: {
       ISC_DATE date;
       std::memcpy(&date, Data(), sizeof date);
-      ClientApi().isc_decode_sql_date(&date, &t);
-      return DateFromTm(t);
+      return IscDateToDateTime(date);
     }
     case SQL_TYPE_TIME: {
       ISC_TIME time;
       std::memcpy(&time, Data(), sizeof time);
-      ClientApi().isc_decode_sql_time(&time, &t);
-      return TimeFromTm(t);
+      return IscTimeToDateTime(time);
     }
     default:
       RaiseConversionError();
@@ -525,10 +500,9 @@ void TIBXSQLVAR::SetAsCurrency(Currency value) {
 }
 
 void TIBXSQLVAR::SetAsDateTime(TDateTime value) {
-  std::tm t = TmFromDateTime(value);
-  ISC_QUAD quad;
-  ClientApi().isc_encode_date(&t, &quad);
-  WriteValue(SQL_TIMESTAMP, SqlScale(), &quad, sizeof quad);
+  ISC_TIMESTAMP stamp;
+  ToIsc(value, stamp.timestamp_date, stamp.timestamp_time);
+  SetAsIscTimestamp(stamp);
 }
 
 void TIBXSQLVAR::SetAsDate(TDateTime value) {
@@ -536,10 +510,10 @@ void TIBXSQLVAR::SetAsDate(TDateTime value) {
     SetAsDateTime(value);
     return;
   }
-  std::tm t = TmFromDateTime(value);
   ISC_DATE date;
-  ClientApi().isc_encode_sql_date(&t, &date);
-  WriteValue(SQL_TYPE_DATE, SqlScale(), &date, sizeof date);
+  ISC_TIME time;
+  ToIsc(value, date, time);
+  SetAsIscDate(date);
 }
 
 void TIBXSQLVAR::SetAsTime(TDateTime value) {
@@ -547,10 +521,10 @@ void TIBXSQLVAR::SetAsTime(TDateTime value) {
     SetAsDateTime(value);
     return;
   }
-  std::tm t = TmFromDateTime(value);
+  // The time of day whatever day comes with it.
   ISC_TIME time;
-  ClientApi().isc_encode_sql_time(&t, &time);
-  WriteValue(SQL_TYPE_TIME, SqlScale(), &time, sizeof time);
+  if (!TimeOfDayToIsc(value, time)) RaiseConversionError();
+  SetAsIscTime(time);
 }
 
 void TIBXSQLVAR::SetAsQuad(const ISC_QUAD& value) {
@@ -581,16 +555,18 @@ void TIBXSQLVAR::SetAsPointer(const void* data) {
   WriteValue(SQL_TEXT, SqlScale(), data, length);
 }
 
-void TIBXSQLVAR::SetTextValue(const std::string& value, bool check_max_len) {
+void TIBXSQLVAR::SetTextValue(const std::string& value) {
   std::vector<TIBXSQLVAR*> vars = Namesakes();
-  // Every check first, so that a refused text leaves all namesakes as they were. A key
-  // parameter (RDB$DB_KEY = ?) is described as an unnamed CHAR(8): its length holds it.
-  for (TIBXSQLVAR* var : vars) {
-    if (check_max_len && var->max_len_ > 0 && value.size() > static_cast<size_t>(var->max_len_))
-      RaiseClientError(ceStringTooLong, {value.size(), var->max_len_});
-    if (value.size() > kMaxTextLength)
-      RaiseClientError(ceStringTooLong, {value.size(), kMaxTextLength});
-  }
+  // Every check first, so that a refused text leaves all namesakes as they were. Each
+  // namesake described as text holds the text whole or refuses it, whatever type the
+  // first of them has; nothing is cut. A key parameter (RDB$DB_KEY = ?) is described as
+  // an unnamed CHAR(8): its length holds it.
+  const size_t length = CharacterCount(value);
+  for (TIBXSQLVAR* var : vars)
+    if (var->max_len_ > 0 && length > static_cast<size_t>(var->max_len_))
+      RaiseClientError(ceStringTooLong, {length, var->max_len_});
+  if (value.size() > kMaxTextLength)
+    RaiseClientError(ceStringTooLong, {value.size(), kMaxTextLength});
   if (IsNullable()) SetIsNull(false);
   for (TIBXSQLVAR* var : vars) {
     var->slot_->sqltype = static_cast<ISC_SHORT>(SQL_TEXT | (var->slot_->sqltype & 1));
@@ -605,7 +581,7 @@ void TIBXSQLVAR::SetTextValue(const std::string& value, bool check_max_len) {
 void TIBXSQLVAR::SetAsString(const std::string& value) {
   const int type = SqlType();
   if (type == SQL_TEXT || type == SQL_VARYING) {
-    SetTextValue(value, true);
+    SetTextValue(value);
   } else if (type == SQL_BLOB) {
     SetAsQuad(WriteBlob(value));
   } else if (value.empty()) {
@@ -615,7 +591,7 @@ void TIBXSQLVAR::SetAsString(const std::string& value) {
     if (!TryStrToDateTime(value, date_time)) RaiseConversionError();
     SetAsDateTime(date_time);
   } else {
-    SetTextValue(value, false);
+    SetTextValue(value);
   }
 }
 

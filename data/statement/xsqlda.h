@@ -105,7 +105,7 @@ class TIBXSQLVAR {
   // scale and length, buffer resized.
   void WriteValue(int type, int scale, const void* bytes, int length);
   void ResizeBuffer(size_t size);
-  void SetTextValue(const std::string& value, bool check_max_len);
+  void SetTextValue(const std::string& value);
   std::string ReadBlob() const;
   ISC_QUAD WriteBlob(const std::string& value);
   double ScaledDouble(double value) const;

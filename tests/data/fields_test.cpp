@@ -17,6 +17,11 @@ class FieldsTest : public ::testing::Test {
     SetFormatSettings(TFormatSettings{});
   }
   void TearDown() override { SetFormatSettings(saved_); }
+  static void UseDecimalComma() {
+    TFormatSettings comma;
+    comma.DecimalSeparator = ',';
+    SetFormatSettings(comma);
+  }
 
   template <typename F>
   F* Add(const std::string& name, int size = 0, int scale = 0) {
@@ -93,7 +98,7 @@ TEST_F(FieldsTest, IntegerFieldsParseCheckRangeAndKeepValueOnBadText) {
   EXPECT_EQ(qty->DisplayWidth(), 10);
   EXPECT_EQ(big->DisplayWidth(), 15);
   EXPECT_TRUE(qty->IsValidChar('-'));
-  EXPECT_FALSE(qty->IsValidChar('.'));
+  EXPECT_TRUE(qty->IsValidChar('.')) << "judged with the whole text, not dropped";
   EXPECT_FALSE(qty->IsValidChar('e'));
 }
 
@@ -111,11 +116,11 @@ TEST_F(FieldsTest, ScaledIntegersKeepEveryDigit) {
   EXPECT_EQ(exact->AsString(), "123456789.123456789");
   EXPECT_DOUBLE_EQ(exact->AsFloat(), 123456789.123456789);
 
-  // No trailing zeros; small and negative values.
-  for (auto [raw, text] : {std::pair<int64_t, const char*>{1230, "12.3"},
-                           {1200, "12"},
+  // Every decimal of the scale; small and negative values.
+  for (auto [raw, text] : {std::pair<int64_t, const char*>{1230, "12.30"},
+                           {1200, "12.00"},
                            {-5, "-0.05"},
-                           {0, "0"},
+                           {0, "0.00"},
                            {INT64_MIN, "-92233720368547758.08"}}) {
     data_.Put<int64_t>(price, raw);
     EXPECT_EQ(price->AsString(), text);
@@ -128,9 +133,7 @@ TEST_F(FieldsTest, ScaledIntegersKeepEveryDigit) {
   EXPECT_EQ(price->AsInteger(), 12);
 
   // Text in: the settings' separator, rounded half away from zero at the scale.
-  TFormatSettings comma;
-  comma.DecimalSeparator = ',';
-  SetFormatSettings(comma);
+  UseDecimalComma();
   price->SetAsString(" 12,345 ");
   EXPECT_EQ(data_.Get<int64_t>(price), 1235);
   EXPECT_EQ(price->AsString(), "12,35");
@@ -206,7 +209,7 @@ TEST_F(FieldsTest, DateAndTimeFieldsConvertFirebirdFormsExactly) {
   // 10:20:30.1234 survives a read and a write back.
   const ISC_TIME ticks = ((10 * 60 + 20) * 60 + 30) * 10000 + 1234;
   data_.Put(stamp, ISC_TIMESTAMP{15018 + 45366, ticks});
-  EXPECT_EQ(stamp->AsString(), "15/03/2024 10:20:30");
+  EXPECT_EQ(stamp->AsString(), "15/03/2024 10:20:30.123");
   stamp->SetAsDateTime(stamp->AsDateTime());
   EXPECT_EQ(data_.Get<ISC_TIMESTAMP>(stamp).timestamp_time, ticks);
   EXPECT_EQ(data_.Get<ISC_TIMESTAMP>(stamp).timestamp_date, 15018 + 45366);
@@ -231,7 +234,90 @@ TEST_F(FieldsTest, DateAndTimeFieldsConvertFirebirdFormsExactly) {
   EXPECT_FALSE(time->IsValidChar('x'));
 }
 
-TEST_F(FieldsTest, StringFieldCutsPadsAndConverts) {
+// A number text is read by the decimal separator in use, or refused whole with the
+// conversion error; it is never read as another number.
+TEST_F(FieldsTest, NumberTextsFollowTheDecimalSeparatorOrAreRefused) {
+  auto* price = Add<TIBBCDField>("PRICE", 2, -2);
+  auto* ratio = Add<TFloatField>("RATIO");
+  auto* qty = Add<TIntegerField>("QTY");
+  for (char c : {'.', ',', ' '}) {
+    EXPECT_TRUE(price->IsValidChar(c)) << c;
+    EXPECT_TRUE(ratio->IsValidChar(c)) << c;
+    EXPECT_TRUE(qty->IsValidChar(c)) << c;
+  }
+  price->SetAsString("1.50");
+  ratio->SetAsString("2.5");
+  qty->SetAsString("7");
+  for (const char* text : {"10,75", "1,000.50", "1.2.3", "10.75a", "1 000"}) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(ErrorText([&] { price->SetAsString(text); }),
+              "'" + std::string(text) + "' is not a valid BCD value for field 'PRICE'");
+    EXPECT_EQ(ErrorText([&] { ratio->SetAsString(text); }),
+              "'" + std::string(text) + "' is not a valid floating point value for field 'RATIO'");
+    EXPECT_EQ(ErrorText([&] { qty->SetAsString(text); }),
+              "'" + std::string(text) + "' is not a valid integer value for field 'QTY'");
+  }
+  EXPECT_EQ(data_.Get<int64_t>(price), 150);
+  EXPECT_EQ(price->AsString(), "1.50");
+  EXPECT_EQ(ratio->AsFloat(), 2.5);
+  EXPECT_EQ(qty->AsInteger(), 7);
+
+  UseDecimalComma();
+  price->SetAsString("10,75");
+  EXPECT_EQ(data_.Get<int64_t>(price), 1075);
+  EXPECT_EQ(price->AsString(), "10,75");
+  ratio->SetAsString("-0,5");
+  EXPECT_EQ(ratio->AsFloat(), -0.5);
+  for (const char* text : {"10.75", "1.075,50", "1,2,3"}) {
+    SCOPED_TRACE(text);
+    EXPECT_NE(ErrorText([&] { price->SetAsString(text); }).find("is not a valid BCD value"),
+              std::string::npos);
+    EXPECT_NE(ErrorText([&] { ratio->SetAsString(text); }).find("not a valid floating point"),
+              std::string::npos);
+  }
+  EXPECT_EQ(data_.Get<int64_t>(price), 1075);
+  EXPECT_EQ(ratio->AsFloat(), -0.5);
+}
+
+// Conversions cut to the shown precision: the last ten-thousandth of a day stays in its
+// day and second, and what is shown, written back, keeps the day.
+TEST_F(FieldsTest, ValuesJustBeforeMidnightStayInTheirDay) {
+  auto* stamp = Add<TDateTimeField>("STAMP");
+  auto* time = Add<TTimeField>("AT");
+  const ISC_DATE new_years_eve = 15018 + static_cast<ISC_DATE>(DaysFromCivil(2024, 12, 31));
+  const ISC_TIME last_tick = 864000000u - 1;
+  data_.Put(stamp, ISC_TIMESTAMP{new_years_eve, last_tick});
+  data_.Put<ISC_TIME>(time, last_tick);
+  EXPECT_EQ(stamp->AsString(), "31/12/2024 23:59:59.999");
+  EXPECT_EQ(time->AsString(), "23:59:59.999");
+
+  stamp->SetAsDateTime(stamp->AsDateTime());
+  EXPECT_EQ(data_.Get<ISC_TIMESTAMP>(stamp).timestamp_date, new_years_eve);
+  EXPECT_EQ(data_.Get<ISC_TIMESTAMP>(stamp).timestamp_time, last_tick);
+  time->SetAsDateTime(time->AsDateTime());
+  EXPECT_EQ(data_.Get<ISC_TIME>(time), last_tick);
+
+  stamp->SetAsString(stamp->AsString());
+  EXPECT_EQ(data_.Get<ISC_TIMESTAMP>(stamp).timestamp_date, new_years_eve);
+  EXPECT_EQ(data_.Get<ISC_TIMESTAMP>(stamp).timestamp_time, last_tick - 9);
+  time->SetAsString(time->AsString());
+  EXPECT_EQ(data_.Get<ISC_TIME>(time), last_tick - 9);
+
+  // A value between two ten-thousandths is cut, not carried into the next day.
+  stamp->SetAsDateTime(CombineDateTime(EncodeDate(2024, 12, 31), (86400 - 0.00004) / 86400));
+  EXPECT_EQ(data_.Get<ISC_TIMESTAMP>(stamp).timestamp_date, new_years_eve);
+  EXPECT_EQ(data_.Get<ISC_TIMESTAMP>(stamp).timestamp_time, last_tick);
+  // Four decimals typed are the stored four.
+  time->SetAsString("00:00:00.0001");
+  EXPECT_EQ(data_.Get<ISC_TIME>(time), 1u);
+  time->SetAsString("10:00:00.5");
+  EXPECT_EQ(data_.Get<ISC_TIME>(time), 360005000u);
+  EXPECT_EQ(time->AsString(), "10:00:00.500");
+  time->SetAsString("10:00:00");
+  EXPECT_EQ(time->AsString(), "10:00:00") << "no milliseconds, none shown";
+}
+
+TEST_F(FieldsTest, StringFieldRefusesLongTextPadsAndConverts) {
   auto* name = Add<TIBStringField>("NAME", 5);
   auto* code = Add<TIBStringField>("CODE", 4);
   code->SetFixedChar(true);
@@ -239,9 +325,16 @@ TEST_F(FieldsTest, StringFieldCutsPadsAndConverts) {
   EXPECT_EQ(name->DisplayWidth(), 5);
   EXPECT_EQ(name->Alignment(), taLeftJustify);
 
-  name->SetAsString("abcdefgh");
+  // A text longer than the column is refused whole; the stored value stays.
+  name->SetAsString("abcde");
+  EXPECT_EQ(ErrorText([&] { name->SetAsString("abcdefgh"); }),
+            "Field 'NAME' holds at most 5 characters; the text has 8");
   EXPECT_EQ(std::string(data_.values[name->Index()].data()), "abcde");
-  EXPECT_EQ(name->AsString(), "abcde");
+  EXPECT_EQ(ErrorText([&] { code->SetAsString("ABCDE"); }),
+            "Field 'CODE' holds at most 4 characters; the text has 5");
+  EXPECT_TRUE(code->IsNull());
+  EXPECT_EQ(ErrorText([&] { code->SetAsFloat(3.14159); }),
+            "Field 'CODE' holds at most 4 characters; the text has 7");
   code->SetAsString("AB");
   EXPECT_EQ(code->AsString(), "AB  ");
   EXPECT_EQ(code->DisplayText(), "AB  ");

@@ -12,6 +12,8 @@ packages=(
   # The tests start a private server of their own on a free loopback port; they never
   # use or disturb the system service this package may start.
   firebird3.0-server
+  # The sample database's script, which the DDL tests rebuild and extract.
+  firebird3.0-examples
 )
 # `deps.sh fuzz`: also the compiler of the fuzz targets (make fuzz).
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-14-dev)

@@ -2,11 +2,13 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 
 #include "app/application.h"
 #include "app/end_signals.h"
 #include "app/form1.h"
+#include "data/metadata/ddl_command.h"
 #include "grid/latin1.h"
 
 namespace {
@@ -59,6 +61,10 @@ void LogInIfAsked(TApplication& application) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // `--ddl FILE` writes the database's DDL and ends before any Qt object exists, so it
+  // runs with no display.
+  if (const int code = RunDdlCommandIfAsked(argc, argv, std::cout, std::cerr); code >= 0)
+    return code;
   // Before any thread starts, so that all of them leave the signals to TEndSignals.
   BlockEndSignals();
   TApplication application(argc, argv);

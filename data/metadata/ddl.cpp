@@ -227,7 +227,7 @@ std::string ObjectDdl(TIBDatabase* database, TObjectKind kind, const std::string
 
 std::string DatabaseDdl(TIBDatabase* database) {
   std::string text = "/* Tavrel: " + database->DatabaseName() + " */\n";
-  text += "SET SQL DIALECT " + std::to_string(database->SQLDialect()) + ";\n";
+  text += "SET SQL DIALECT " + std::to_string(database->DBSQLDialect()) + ";\n";
   text += "/* CREATE DATABASE '...' DEFAULT CHARACTER SET " + DefaultCharacterSet(database) +
           "; */\n\n";
   auto section = [&](const char* title) { text += std::string("\n/* ") + title + " */\n"; };

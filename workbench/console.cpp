@@ -4,6 +4,7 @@
 #include "grid/latin1.h"
 #include "workbench/console_text.h"
 #include "workbench/main_form.h"
+#include "workbench/objects/object_tree.h"
 
 namespace {
 
@@ -28,6 +29,14 @@ void TWorkbenchForm::ShowResult(TDataSource* source) {
   PageControl1->setCurrentIndex(1);
 }
 
+void TWorkbenchForm::EndSharedTransaction(bool commit, bool retaining) {
+  PostPendingEdits();
+  if (commit)
+    retaining ? IBTransaction1->CommitRetaining() : IBTransaction1->Commit();
+  else
+    retaining ? IBTransaction1->RollbackRetaining() : IBTransaction1->Rollback();
+}
+
 void TWorkbenchForm::RunFirstLine() {
   const QString text = RichEdit1->toPlainText();
   if (text.isEmpty()) {
@@ -43,11 +52,7 @@ void TWorkbenchForm::RunFirstLine() {
   // A transaction statement must go through the transaction object, or every dataset
   // would be left on a transaction that no longer exists.
   auto end_transaction = [this](bool commit, bool retaining) {
-    PostPendingEdits();
-    if (commit)
-      retaining ? IBTransaction1->CommitRetaining() : IBTransaction1->Commit();
-    else
-      retaining ? IBTransaction1->RollbackRetaining() : IBTransaction1->Rollback();
+    EndSharedTransaction(commit, retaining);
   };
   // The engine's word is RETAIN; the RETAINING that older tools write would not prepare.
   const std::string first = FirstWord(line);
@@ -80,6 +85,7 @@ void TWorkbenchForm::RunFirstLine() {
       break;
     default:
       IBQuery1->ExecSQL();
+      if (IBQuery1->StatementType() == SQLDDL) NoteSchemaChange(this);  // the tree reads again
       break;
   }
   ShowMessage("Comando Executado com Sucesso!");

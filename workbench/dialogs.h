@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/errors/errors.h"
+#include "workbench/console/parameter_value.h"
 
 class QWidget;
 
@@ -56,6 +57,10 @@ class TDialogs {
   // closing the box answers Cancel.
   virtual bool Confirm(QWidget* parent, const std::string& caption, const std::string& text);
   virtual void Beep();
+  // The console's marker values (name, value, NULL box); false when cancelled.
+  virtual bool AskParameters(QWidget* parent, std::vector<TParameterValue>* values);
+  // A .sql file to open or to save; empty when cancelled.
+  virtual QString ChooseSqlFile(QWidget* parent, bool save);
 };
 
 // Writes every box to standard error instead of showing it; for runs without a person.
@@ -68,6 +73,8 @@ class TStderrDialogs : public TDialogs {
   // No one can answer: Cancel.
   bool Confirm(QWidget* parent, const std::string& caption, const std::string& text) override;
   void Beep() override {}
+  bool AskParameters(QWidget*, std::vector<TParameterValue>*) override { return false; }
+  QString ChooseSqlFile(QWidget*, bool) override { return {}; }
 };
 
 // Records what would have been shown; open-file answers are taken from a queue.
@@ -81,6 +88,10 @@ class TRecordingDialogs : public TDialogs {
   TOpenFileResult OpenFile(QWidget* parent, const TOpenDialog& dialog) override;
   bool Confirm(QWidget* parent, const std::string& caption, const std::string& text) override;
   void Beep() override { ++beeps; }
+  // Each answer, taken from the front of `parameter_answers`, gives the values' texts
+  // and NULL boxes by position; none means cancelled. What was asked is recorded.
+  bool AskParameters(QWidget* parent, std::vector<TParameterValue>* values) override;
+  QString ChooseSqlFile(QWidget* parent, bool save) override;
 
   std::vector<std::string> messages;
   std::vector<std::string> errors;
@@ -89,6 +100,9 @@ class TRecordingDialogs : public TDialogs {
   std::vector<std::string> open_default_exts;  // the DefaultExt of each open call
   std::vector<std::string> confirmations;      // "caption: text" of each confirmation
   std::vector<bool> confirm_answers;           // taken from the front; none means Cancel
+  std::vector<std::vector<TParameterValue>> parameter_requests;
+  std::vector<std::vector<TParameterValue>> parameter_answers;
+  std::vector<QString> sql_file_answers;  // taken from the front; none means cancelled
   int beeps = 0;
 };
 

@@ -10,6 +10,9 @@
 #include <QPainter>
 
 #include "data/client_api/client_api.h"
+#include "workbench/console/sql_console.h"
+#include "workbench/console/sql_editor.h"
+#include "workbench/objects/object_tree.h"
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {}
 
@@ -131,10 +134,9 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   TreeView1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked |
                              QAbstractItemView::EditKeyPressed);
-  for (const char* root : {"TABELAS", "GENERATORS", "INDICES"}) {
-    auto* item = new QTreeWidgetItem(TreeView1, {QString::fromLatin1(root)});
-    item->setFlags(item->flags() | Qt::ItemIsEditable);
-  }
+  // "TABELAS" first; the object tree adds the other kinds' nodes after it.
+  auto* tables_node = new QTreeWidgetItem(TreeView1, {QStringLiteral("TABELAS")});
+  tables_node->setFlags(tables_node->flags() | Qt::ItemIsEditable);
   TreeView1->hide();
 
   PageControl1 = new QTabWidget(client);
@@ -142,7 +144,7 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   TabSheet1 = new QWidget;
   PageControl1->addTab(TabSheet1, QStringLiteral("Sql"));
   Label3 = MakeLabel(TabSheet1, QStringLiteral("F9 - Executar"), {80, 264, 91, 16}, bold10);
-  RichEdit1 = new QPlainTextEdit(TabSheet1);
+  RichEdit1 = new TSqlEditor(TabSheet1);
   RichEdit1->setGeometry(0, 24, 633, 241);  // wider than the page, which clips it
   RichEdit1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   TabSheet2 = new QWidget;
@@ -211,6 +213,8 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   Timer1 = new QTimer(this);
   Timer1->setInterval(1);
   OpenDialog1.SetDefaultExt("gdb");
+  new TObjectTree(this);  // after the form's own filters, so it sees the tree's keys first
+  Console = new TSqlConsole(this);
 
   SetOuterSize(330, 80);
 }

@@ -26,6 +26,7 @@
 
 class QMenu;
 class QAction;
+class TSqlConsole;
 
 // A picture control: drawn at its own size from the top-left corner (clipped by the
 // control), or scaled into the control when Stretch is on.
@@ -126,6 +127,8 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   TIBTable* IBTable1 = nullptr;
   TDataSource* DsQuery = nullptr;
   TDataSource* dsTable = nullptr;
+  // The console's keys beyond F9 and F10, its status bar labels and its history.
+  TSqlConsole* Console = nullptr;
 
   // Handlers for the workbench flows. Key handlers may clear the key (0) to swallow it.
   virtual void Abrir2Click();
@@ -151,6 +154,9 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   // The end asked for by a signal: posts as a close does, but a failure cannot keep the
   // window open; it goes to standard error and the window closes.
   void CloseForSignal();
+  // What a typed COMMIT or ROLLBACK does: posts what the grids hold, then ends the shared
+  // transaction.
+  void EndSharedTransaction(bool commit, bool retaining);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -172,6 +178,8 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
 
   // Calls a key-press handler with the typed Latin-1 character; true when it was swallowed.
   bool DispatchKeyPress(QObject* watched, QEvent* event, void (TWorkbenchForm::*handler)(char&));
+
+  friend class TSqlConsole;
 
   bool watched_replay_ = false;
   bool closing_for_signal_ = false;

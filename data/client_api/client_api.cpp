@@ -81,7 +81,10 @@ bool TryLoadClientLibrary() {
 #undef TAVREL_STUB
   }
 #undef TAVREL_RESOLVE
-  api.fb_interpret = reinterpret_cast<decltype(api.fb_interpret)>(dlsym(handle, "fb_interpret"));
+#define TAVREL_RESOLVE_OPTIONAL(name) \
+  api.name = reinterpret_cast<decltype(api.name)>(dlsym(handle, #name));
+  TAVREL_OPTIONAL_ENTRY_POINTS(TAVREL_RESOLVE_OPTIONAL)
+#undef TAVREL_RESOLVE_OPTIONAL
 
   if (!missing.empty()) {
     // Never stay half bound: the next attempt starts clean.

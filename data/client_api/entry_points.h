@@ -23,5 +23,5 @@
   X(isc_encode_sql_date) X(isc_encode_sql_time) X(isc_encode_timestamp)
 
 // Looked up when present; null otherwise.
-#define TAVREL_OPTIONAL_ENTRY_POINTS(X) X(fb_interpret)
+#define TAVREL_OPTIONAL_ENTRY_POINTS(X) X(fb_interpret) X(fb_cancel_operation)
 

@@ -8,6 +8,7 @@
 #include "data/database/database.h"
 #include "data/database/ib_base.h"
 #include "data/errors/errors.h"
+#include "data/statement/long_call.h"
 #include "data/statement/sql_params.h"
 #include "data/transaction/transaction.h"
 
@@ -247,11 +248,16 @@ void TIBSQL::ExecQuery() {
   const unsigned short dialect = static_cast<unsigned short>(SQLDialect());
   XSQLDA* in = params_->Count() > 0 ? params_->AsXSQLDA() : nullptr;
   XSQLDA* out = row_->Count() > 0 ? row_->AsXSQLDA() : nullptr;
+  // Taken here: a long call may run on another thread, whose status vector is its own.
+  ISC_STATUS* status = ClientStatusVector();
+  isc_tr_handle* transaction = TRHandle();
   switch (sql_type_) {
     case SQLSelect:
     case SQLSelectForUpdate:
-      Call(ClientApi().isc_dsql_execute2(ClientStatusVector(), TRHandle(), &handle_, dialect, in,
-                                         nullptr),
+      Call(RunLongCall([&, status, transaction] {
+             return ClientApi().isc_dsql_execute2(status, transaction, &handle_, dialect, in,
+                                                  nullptr);
+           }),
            true);
       Call(ClientApi().isc_dsql_set_cursor_name(ClientStatusVector(), &handle_,
                                                 cursor_name_.c_str(), 0),
@@ -264,8 +270,10 @@ void TIBSQL::ExecQuery() {
       break;
     case SQLExecProcedure: {
       auto execute = [&] {
-        return Call(ClientApi().isc_dsql_execute2(ClientStatusVector(), TRHandle(), &handle_,
-                                                  dialect, in, out),
+        return Call(RunLongCall([&, status, transaction] {
+                      return ClientApi().isc_dsql_execute2(status, transaction, &handle_, dialect,
+                                                           in, out);
+                    }),
                     false);
       };
       if (execute() > 0) {
@@ -282,7 +290,9 @@ void TIBSQL::ExecQuery() {
       break;
     }
     default:
-      Call(ClientApi().isc_dsql_execute(ClientStatusVector(), TRHandle(), &handle_, dialect, in),
+      Call(RunLongCall([&, status, transaction] {
+             return ClientApi().isc_dsql_execute(status, transaction, &handle_, dialect, in);
+           }),
            true);
       break;
   }
@@ -292,10 +302,12 @@ TIBXSQLDA* TIBSQL::Next() {
   if (eof_) return nullptr;
   CheckOpen();
   XSQLDA* out = row_->Count() > 0 ? row_->AsXSQLDA() : nullptr;
-  ISC_STATUS result =
-      Call(ClientApi().isc_dsql_fetch(ClientStatusVector(), &handle_,
-                                      static_cast<unsigned short>(SQLDialect()), out),
-           false);
+  ISC_STATUS* status = ClientStatusVector();
+  const unsigned short dialect = static_cast<unsigned short>(SQLDialect());
+  ISC_STATUS result = Call(RunLongCall([&, status] {
+                             return ClientApi().isc_dsql_fetch(status, &handle_, dialect, out);
+                           }),
+                           false);
   if (result == 100 || (result > 0 && StatusVectorHas({isc_dsql_cursor_err}))) {
     eof_ = true;
     return nullptr;

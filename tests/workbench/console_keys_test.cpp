@@ -1,0 +1,308 @@
+// The console's keys beyond F9 and F10, pressed in the real window over a real
+// database: the statement under the cursor, a selection, a script, markers, the plan,
+// the history, .sql files and the cancel of a long statement.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+
+#include "support/log_in.h"
+#include "support/qt_environment.h"
+#include "support/temp_database.h"
+#include "workbench/console/long_call_window.h"
+#include "workbench/console/sql_console.h"
+#include "workbench/main_form.h"
+
+namespace {
+
+[[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+const char* const kSetup =
+    "create table T (ID integer not null primary key, NAME varchar(30));\n"
+    "insert into T values (1, 'one');\n"
+    "insert into T values (2, 'two');\n"
+    "insert into T values (3, 'three');\n";
+
+// The history goes to a folder of the test's own, never the person's.
+struct TDataFolder {
+  TDataFolder() { setenv("TAVREL_DATA_DIR", folder.Path().c_str(), 1); }
+  ~TDataFolder() { unsetenv("TAVREL_DATA_DIR"); }
+  TempFolder folder;
+};
+
+class ConsoleKeysTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Start(); }
+  void Start() {
+    form = std::make_unique<TWorkbenchForm>();
+    LogIn(*form, db.Path());
+    ASSERT_TRUE(form->IBDatabase1->Connected());
+    recorder.messages.clear();
+  }
+  void Press(int key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QCoreApplication::sendEvent(form->RichEdit1, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QCoreApplication::sendEvent(form->RichEdit1, &release);
+  }
+  // Puts the text in the editor with the cursor at the first `|`, which is dropped.
+  void Type(const QString& text) {
+    QString plain = text;
+    const qsizetype at = plain.indexOf('|');
+    plain.remove('|');
+    form->RichEdit1->setPlainText(plain);
+    QTextCursor cursor = form->RichEdit1->textCursor();
+    cursor.setPosition(at < 0 ? 0 : static_cast<int>(at));
+    form->RichEdit1->setTextCursor(cursor);
+  }
+  QString Status() const { return form->Console->StatusText->text(); }
+  // Reads one value with Ctrl+Enter.
+  TField* Select(const QString& sql, const std::string& field) {
+    Type(sql);
+    Press(Qt::Key_Return);
+    return form->IBQuery1->Active() ? form->IBQuery1->FieldByName(field) : nullptr;
+  }
+  std::vector<std::string> Errors() { return std::exchange(recorder.errors, {}); }
+
+  TRecordingDialogs recorder;
+  TScopedDialogs scoped{&recorder};
+  TempDatabase db{kSetup};
+  TDataFolder data;
+  std::unique_ptr<TWorkbenchForm> form;
+};
+
+TEST_F(ConsoleKeysTest, CtrlEnterRunsTheStatementUnderTheCursorByItsPreparedType) {
+  Type(
+      "select * from T where NAME = 'a;b';\n"
+      "update T set NAME = 'selected; yes' |where ID = 2;\n"
+      "select * from T");
+  Press(Qt::Key_Return);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  // An update whose literal holds "select" is an update, and says what it changed.
+  EXPECT_TRUE(Status().startsWith("1 linha alterada em "));
+  EXPECT_FALSE(form->IBQuery1->Active());
+  // The Enter went nowhere: the text is as typed.
+  EXPECT_EQ(form->RichEdit1->blockCount(), 3);
+
+  TField* name = Select("select NAME from T where ID = 2", "NAME");
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ(name->AsString(), "selected; yes");
+  EXPECT_EQ(form->DBGrid1->DataSource(), form->DsQuery);
+  EXPECT_EQ(form->PageControl1->currentIndex(), 1);
+  EXPECT_TRUE(Status().startsWith("1 linha lida em "));
+
+  Type("create table NEW_ONE (A integer)|");
+  Press(Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_TRUE(Status().startsWith("CREATE TABLE executado em "));
+
+  Type("set transaction|");
+  Press(Qt::Key_Return);
+  EXPECT_EQ(Errors(), std::vector<std::string>{
+                          "Use F4 para gravar; SET TRANSACTION n\xE3o \xE9 aceito no console!"});
+}
+
+TEST_F(ConsoleKeysTest, ASelectionRunsTheSelectedText) {
+  Type("this line is no SQL\nselect * from T where ID = 3\nnor is this");
+  QTextCursor cursor = form->RichEdit1->textCursor();
+  cursor.setPosition(20);
+  cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+  form->RichEdit1->setTextCursor(cursor);
+  Press(Qt::Key_Return);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  ASSERT_TRUE(form->IBQuery1->Active());
+  EXPECT_EQ(form->IBQuery1->FieldByName("NAME")->AsString(), "three");
+}
+
+TEST_F(ConsoleKeysTest, AScriptCreatesAProcedureUnderSetTermAndCallsIt) {
+  Type(
+      "create table LOG_T (N integer);\n"
+      "commit;\n"
+      "set term ^ ;\n"
+      "create procedure ADD_LOG (V integer) returns (TOTAL integer) as\n"
+      "begin\n"
+      "  insert into LOG_T values (:V);\n"
+      "\n"
+      "  select count(*) from LOG_T into :TOTAL;\n"
+      "end^\n"
+      "set term ; ^\n"
+      "commit;\n"
+      "select * from T;\n"
+      "execute procedure ADD_LOG 5;\n"
+      "execute procedure ADD_LOG 7;\n"
+      "select N from LOG_T order by N;\n");
+  Press(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_TRUE(Status().startsWith("8 comandos executados em ")) << Status().toStdString();
+  // The last select's rows are the ones shown.
+  ASSERT_TRUE(form->IBQuery1->Active());
+  EXPECT_EQ(form->IBQuery1->FieldByName("N")->AsString(), "5");
+  EXPECT_EQ(form->DBGrid1->DataSource(), form->DsQuery);
+
+  Type("execute procedure ADD_LOG 9");
+  Press(Qt::Key_Return);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_TRUE(Status().startsWith("EXECUTE PROCEDURE: TOTAL = 3 em ")) << Status().toStdString();
+}
+
+TEST_F(ConsoleKeysTest, AFailingScriptStatementNamesItsLineAndTheCursorGoesThere) {
+  Type(
+      "update T set NAME = 'first' where ID = 1;\n"
+      "\n"
+      "select * from\n"
+      "  NO_SUCH_TABLE;\n"
+      "update T set NAME = 'never' where ID = 1;\n");
+  Press(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+  const std::vector<std::string> errors = Errors();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].rfind("Linha 3: ", 0), 0u) << errors[0];
+  EXPECT_NE(errors[0].find("NO_SUCH_TABLE"), std::string::npos);
+  EXPECT_EQ(form->RichEdit1->textCursor().blockNumber(), 2);
+  TField* name = Select("select NAME from T where ID = 1", "NAME");
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ(name->AsString(), "first");  // the statements after the failure never ran
+}
+
+TEST_F(ConsoleKeysTest, MarkersAreAskedTypedAndMayBeNull) {
+  recorder.parameter_answers = {{{"", "", "", true}, {"", "", " 2 ", false}}};
+  Type("update T set NAME = :NAME where ID = :ID");
+  Press(Qt::Key_Return);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  ASSERT_EQ(recorder.parameter_requests.size(), 1u);
+  const std::vector<TParameterValue>& asked = recorder.parameter_requests[0];
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[0].name, "NAME");
+  EXPECT_EQ(asked[0].type_name, "VARCHAR(30)");
+  EXPECT_EQ(asked[1].name, "ID");
+  EXPECT_EQ(asked[1].type_name, "INTEGER");
+  EXPECT_TRUE(Status().startsWith("1 linha alterada")) << Status().toStdString();
+
+  // A select takes its values too; a name used twice is asked once.
+  recorder.parameter_answers = {{{"", "", "2", false}}};
+  TField* name = Select("select NAME from T where ID = :ID or ID = :ID + 10", "NAME");
+  ASSERT_NE(name, nullptr);
+  EXPECT_TRUE(name->IsNull());
+  EXPECT_EQ(recorder.parameter_requests.back().size(), 1u);
+
+  // A value that does not read as its type is refused before anything runs.
+  recorder.parameter_answers = {{{"", "", "abc", false}}};
+  Type("delete from T where ID = :ID");
+  Press(Qt::Key_Return);
+  EXPECT_EQ(Errors(),
+            std::vector<std::string>{"'abc' n\xE3o \xE9 um inteiro v\xE1lido para ID (INTEGER)"});
+  // A cancelled dialog runs nothing and says nothing.
+  Press(Qt::Key_Return);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_EQ(recorder.messages, std::vector<std::string>{});
+}
+
+TEST_F(ConsoleKeysTest, CtrlLShowsThePlanWithoutRunning) {
+  Type("delete from T where ID = 1");
+  Press(Qt::Key_L);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_FALSE(form->Console->PlanView->isHidden());
+  EXPECT_TRUE(form->Console->PlanView->toPlainText().contains("INDEX"))
+      << form->Console->PlanView->toPlainText().toStdString();
+  EXPECT_LE(form->RichEdit1->geometry().bottom(), form->Console->PlanView->geometry().top());
+  TField* name = Select("select NAME from T where ID = 1", "NAME");
+  ASSERT_NE(name, nullptr);  // still there: the delete never ran
+  EXPECT_TRUE(form->Console->PlanView->isHidden());
+}
+
+TEST_F(ConsoleKeysTest, HistoryIsKeptAcrossANewWindowAndSteppedThrough) {
+  Select("select * from T where ID = 1", "ID");
+  Type("select * from NOWHERE");
+  Press(Qt::Key_Return);
+  ASSERT_EQ(Errors().size(), 1u);
+  form.reset();
+  Start();
+
+  const std::vector<THistoryEntry>& entries = form->Console->History().Entries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].sql, "select * from T where ID = 1");
+  EXPECT_TRUE(entries[0].outcome.startsWith("1 linha lida"));
+  EXPECT_TRUE(entries[1].outcome.contains("NOWHERE"));
+  EXPECT_TRUE(entries[1].when.isValid());
+
+  Type("");
+  Press(Qt::Key_Up);
+  EXPECT_EQ(form->RichEdit1->toPlainText(), "select * from NOWHERE");
+  Press(Qt::Key_Up);
+  EXPECT_EQ(form->RichEdit1->toPlainText(), "select * from T where ID = 1");
+  Press(Qt::Key_Up);  // nothing older
+  EXPECT_EQ(form->RichEdit1->toPlainText(), "select * from T where ID = 1");
+  Press(Qt::Key_Down);
+  EXPECT_EQ(form->RichEdit1->toPlainText(), "select * from NOWHERE");
+
+  form->Console->ShowHistory("where id");
+  ASSERT_EQ(form->Console->HistoryList->count(), 1);
+  form->Console->PutBackHistoryRow(0);
+  EXPECT_EQ(form->RichEdit1->toPlainText(), "select * from T where ID = 1");
+  EXPECT_TRUE(form->Console->HistoryPanel->isHidden());
+}
+
+TEST_F(ConsoleKeysTest, HistoryKeepsTheLastThousandRuns) {
+  TSqlHistory history(QString::fromStdString(data.folder.Path() + "/bounded.json"));
+  for (int i = 0; i < TSqlHistory::kLimit + 5; ++i) history.Add(QString::number(i), "ok");
+  TSqlHistory again(history.File());
+  ASSERT_EQ(again.Entries().size(), static_cast<size_t>(TSqlHistory::kLimit));
+  EXPECT_EQ(again.Entries().front().sql, "5");
+}
+
+TEST_F(ConsoleKeysTest, CtrlSAndCtrlOSaveAndOpenUtf8SqlFiles) {
+  const QString file = QString::fromStdString(data.folder.Path() + "/script.sql");
+  const QString text = QString::fromUtf8("select 'pre\xC3\xA7o \xE2\x82\xAC' from T");
+  Type(text);
+  recorder.sql_file_answers = {file};
+  Press(Qt::Key_S);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  QFile saved(file);
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  EXPECT_EQ(saved.readAll(), text.toUtf8());
+
+  Type("other");
+  recorder.sql_file_answers = {file};
+  Press(Qt::Key_O);
+  EXPECT_EQ(form->RichEdit1->toPlainText(), text);
+  Press(Qt::Key_O);  // cancelled: the text stays
+  EXPECT_EQ(form->RichEdit1->toPlainText(), text);
+}
+
+TEST_F(ConsoleKeysTest, EscCancelsALongStatementAndTheConnectionGoesOn) {
+  // Billions of rows to count: minutes of work unless cancelled.
+  Type("select count(*) from RDB$TYPES A, RDB$TYPES B, RDB$TYPES C, RDB$TYPES D");
+  bool progress_seen = false;
+  QTimer::singleShot(1500, form.get(), [&] {
+    auto* progress = form->findChild<QDialog*>("LongCallProgress");
+    ASSERT_NE(progress, nullptr);
+    progress_seen = progress->isVisible();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(progress, &escape);
+  });
+  const auto start = std::chrono::steady_clock::now();
+  Press(Qt::Key_Return);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_TRUE(progress_seen);
+  EXPECT_LT(seconds, 10.0);
+  EXPECT_GE(seconds, 1.5);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_EQ(recorder.messages, std::vector<std::string>{"Opera\xE7\xE3o cancelada"});
+  EXPECT_FALSE(TLongCallWindow::Busy());
+
+  TField* name = Select("select NAME from T where ID = 3", "NAME");
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ(name->AsString(), "three");
+  EXPECT_TRUE(form->IBTransaction1->InTransaction());
+}
+
+}  // namespace

@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -92,6 +95,7 @@ TEST_F(ConsoleKeysTest, CtrlEnterRunsTheStatementUnderTheCursorByItsPreparedType
   EXPECT_FALSE(form->IBQuery1->Active());
   // The Enter went nowhere: the text is as typed.
   EXPECT_EQ(form->RichEdit1->blockCount(), 3);
+  EXPECT_EQ(form->Console->LineText->text(), "Linha 2");
 
   TField* name = Select("select NAME from T where ID = 2", "NAME");
   ASSERT_NE(name, nullptr);
@@ -243,19 +247,36 @@ TEST_F(ConsoleKeysTest, HistoryIsKeptAcrossANewWindowAndSteppedThrough) {
   Press(Qt::Key_Down);
   EXPECT_EQ(form->RichEdit1->toPlainText(), "select * from NOWHERE");
 
-  form->Console->ShowHistory("where id");
+  form->Console->HistoryButton->click();
+  EXPECT_FALSE(form->Console->HistoryPanel->isHidden());
+  EXPECT_EQ(form->Console->HistoryList->count(), 2);
+  form->Console->HistorySearch->setText("where id");
   ASSERT_EQ(form->Console->HistoryList->count(), 1);
-  form->Console->PutBackHistoryRow(0);
+  Type("");
+  QListWidgetItem* found = form->Console->HistoryList->item(0);
+  emit form->Console->HistoryList->itemDoubleClicked(found);
   EXPECT_EQ(form->RichEdit1->toPlainText(), "select * from T where ID = 1");
   EXPECT_TRUE(form->Console->HistoryPanel->isHidden());
 }
 
 TEST_F(ConsoleKeysTest, HistoryKeepsTheLastThousandRuns) {
-  TSqlHistory history(QString::fromStdString(data.folder.Path() + "/bounded.json"));
-  for (int i = 0; i < TSqlHistory::kLimit + 5; ++i) history.Add(QString::number(i), "ok");
-  TSqlHistory again(history.File());
+  const QString file = QString::fromStdString(data.folder.Path() + "/bounded.json");
+  QJsonArray items;
+  for (int i = 0; i < TSqlHistory::kLimit + 3; ++i)
+    items.append(QJsonObject{{"sql", QString::number(i)}, {"when", ""}, {"outcome", "ok"}});
+  QFile written(file);
+  ASSERT_TRUE(written.open(QIODevice::WriteOnly));
+  written.write(QJsonDocument(items).toJson());
+  written.close();
+
+  TSqlHistory history(file);
+  ASSERT_EQ(history.Entries().size(), static_cast<size_t>(TSqlHistory::kLimit));
+  EXPECT_EQ(history.Entries().front().sql, "3");
+  history.Add("newest", "ok");
+  TSqlHistory again(file);
   ASSERT_EQ(again.Entries().size(), static_cast<size_t>(TSqlHistory::kLimit));
-  EXPECT_EQ(again.Entries().front().sql, "5");
+  EXPECT_EQ(again.Entries().front().sql, "4");
+  EXPECT_EQ(again.Entries().back().sql, "newest");
 }
 
 TEST_F(ConsoleKeysTest, CtrlSAndCtrlOSaveAndOpenUtf8SqlFiles) {
@@ -278,6 +299,8 @@ TEST_F(ConsoleKeysTest, CtrlSAndCtrlOSaveAndOpenUtf8SqlFiles) {
 }
 
 TEST_F(ConsoleKeysTest, EscCancelsALongStatementAndTheConnectionGoesOn) {
+  ASSERT_NE(Select("select * from T", "ID"), nullptr);
+  ASSERT_EQ(form->DBGrid1->DataSource(), form->DsQuery);
   // Billions of rows to count: minutes of work unless cancelled.
   Type("select count(*) from RDB$TYPES A, RDB$TYPES B, RDB$TYPES C, RDB$TYPES D");
   bool progress_seen = false;
@@ -285,6 +308,8 @@ TEST_F(ConsoleKeysTest, EscCancelsALongStatementAndTheConnectionGoesOn) {
     auto* progress = form->findChild<QDialog*>("LongCallProgress");
     ASSERT_NE(progress, nullptr);
     progress_seen = progress->isVisible();
+    // The result grid is off the query that is opening, so no repaint reads it.
+    EXPECT_EQ(form->DBGrid1->DataSource(), nullptr);
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(progress, &escape);
   });
@@ -298,6 +323,8 @@ TEST_F(ConsoleKeysTest, EscCancelsALongStatementAndTheConnectionGoesOn) {
   EXPECT_EQ(Errors(), std::vector<std::string>{});
   EXPECT_EQ(recorder.messages, std::vector<std::string>{"Opera\xE7\xE3o cancelada"});
   EXPECT_FALSE(TLongCallWindow::Busy());
+  EXPECT_EQ(form->DBGrid1->DataSource(), form->DsQuery);  // given back after the cancel
+  EXPECT_EQ(Status(), "Opera\u00E7\u00E3o cancelada");
 
   TField* name = Select("select NAME from T where ID = 3", "NAME");
   ASSERT_NE(name, nullptr);

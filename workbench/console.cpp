@@ -4,6 +4,7 @@
 #include "grid/latin1.h"
 #include "workbench/console_text.h"
 #include "workbench/main_form.h"
+#include "workbench/objects/object_tree.h"
 
 namespace {
 
@@ -84,6 +85,7 @@ void TWorkbenchForm::RunFirstLine() {
       break;
     default:
       IBQuery1->ExecSQL();
+      if (IBQuery1->StatementType() == SQLDDL) NoteSchemaChange(this);  // the tree reads again
       break;
   }
   ShowMessage("Comando Executado com Sucesso!");

@@ -12,6 +12,7 @@
 #include "data/client_api/client_api.h"
 #include "workbench/console/sql_console.h"
 #include "workbench/console/sql_editor.h"
+#include "workbench/objects/object_tree.h"
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {}
 
@@ -133,10 +134,9 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   TreeView1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked |
                              QAbstractItemView::EditKeyPressed);
-  for (const char* root : {"TABELAS", "GENERATORS", "INDICES"}) {
-    auto* item = new QTreeWidgetItem(TreeView1, {QString::fromLatin1(root)});
-    item->setFlags(item->flags() | Qt::ItemIsEditable);
-  }
+  // "TABELAS" first; the object tree adds the other kinds' nodes after it.
+  auto* tables_node = new QTreeWidgetItem(TreeView1, {QStringLiteral("TABELAS")});
+  tables_node->setFlags(tables_node->flags() | Qt::ItemIsEditable);
   TreeView1->hide();
 
   PageControl1 = new QTabWidget(client);
@@ -213,6 +213,7 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   Timer1 = new QTimer(this);
   Timer1->setInterval(1);
   OpenDialog1.SetDefaultExt("gdb");
+  new TObjectTree(this);  // after the form's own filters, so it sees the tree's keys first
   Console = new TSqlConsole(this);
 
   SetOuterSize(330, 80);

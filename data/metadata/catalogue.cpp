@@ -12,7 +12,7 @@
 
 namespace {
 
-// The type columns of RDB$FIELDS, aliased F; with them the reader fills a TFieldType.
+// The type columns of RDB$FIELDS, aliased F; with them the reader fills a TColumnType.
 const char kTypeColumns[] =
     "F.RDB$FIELD_TYPE, F.RDB$FIELD_SUB_TYPE, F.RDB$FIELD_LENGTH, F.RDB$FIELD_PRECISION, "
     "F.RDB$FIELD_SCALE, F.RDB$CHARACTER_LENGTH, F.RDB$CHARACTER_SET_ID, F.RDB$COLLATION_ID, "
@@ -46,8 +46,8 @@ class TReader {
   }
 
   // The type from the kTypeColumns starting at `first`, with its array bounds.
-  TFieldType Type(TIBSQL& q, int first) {
-    TFieldType type;
+  TColumnType Type(TIBSQL& q, int first) {
+    TColumnType type;
     type.type = IntOr(q.Fields(first), 0);
     type.sub_type = IntOr(q.Fields(first + 1), 0);
     type.length = IntOr(q.Fields(first + 2), 0);
@@ -62,7 +62,7 @@ class TReader {
     return type;
   }
   // Array bounds are asked after the row's query has ended.
-  void FillDimensions(TFieldType& type) {
+  void FillDimensions(TColumnType& type) {
     if (type.dimension_count == 0) return;
     Rows(
         "select RDB$LOWER_BOUND, RDB$UPPER_BOUND from RDB$FIELD_DIMENSIONS where "
@@ -71,7 +71,7 @@ class TReader {
           type.dimensions.emplace_back(q.Fields(0).AsInt64(), q.Fields(1).AsInt64());
         });
   }
-  std::string TypeText(TFieldType& type) {
+  std::string TypeText(TColumnType& type) {
     LoadCharsets();
     type.bare_text = FieldTypeOnly(type, names_);
     type.collation = CollationName(type, names_);
@@ -436,13 +436,23 @@ TGeneratorInfo ReadGenerator(TIBDatabase* database, const std::string& name) {
 
 TExceptionInfo ReadException(TIBDatabase* database, const std::string& name) {
   return Read<TExceptionInfo>(database, [&](TReader& reader, TExceptionInfo& exception) {
-    reader.Rows(
-        "select RDB$EXCEPTION_NAME, RDB$MESSAGE from RDB$EXCEPTIONS where RDB$EXCEPTION_NAME = "
-        ":NAME",
-        name, [&](TIBSQL& q) {
-          exception.name = Trimmed(q.Fields(0));
-          exception.message = Text(q.Fields(1));
-        });
+    auto row = [&](TIBSQL& q) {
+      exception.name = Trimmed(q.Fields(0));
+      exception.message = Text(q.Fields(1));
+    };
+    // The message column has no character set: its bytes are read as the UTF-8 that
+    // clients of today write, and as they are when they are not UTF-8.
+    try {
+      reader.Rows(
+          "select RDB$EXCEPTION_NAME, cast(RDB$MESSAGE as varchar(1021) character set UTF8) "
+          "from RDB$EXCEPTIONS where RDB$EXCEPTION_NAME = :NAME",
+          name, row);
+    } catch (const EIBError&) {
+      reader.Rows(
+          "select RDB$EXCEPTION_NAME, RDB$MESSAGE from RDB$EXCEPTIONS where "
+          "RDB$EXCEPTION_NAME = :NAME",
+          name, row);
+    }
     if (exception.name.empty()) throw EDatabaseError("Objeto n\xE3o encontrado: " + name);
   });
 }

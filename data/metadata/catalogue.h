@@ -23,7 +23,7 @@ enum class TObjectKind {
 };
 
 // A column's, a domain's or a parameter's type, as RDB$FIELDS keeps it.
-struct TFieldType {
+struct TColumnType {
   int type = 0;
   int sub_type = 0;
   int length = 0;
@@ -46,7 +46,7 @@ struct TColumnInfo {
   std::string name;
   int position = 0;
   std::string domain;  // empty for the engine's own RDB$n domains
-  TFieldType field;
+  TColumnType field;
   std::string type_text;         // with size, scale, character set and collation
   bool not_null = false;         // the column's own NOT NULL
   bool domain_not_null = false;  // its domain's
@@ -109,7 +109,7 @@ struct TParameterInfo {
   bool output = false;
   std::string domain;
   bool type_of = false;  // TYPE OF domain
-  TFieldType field;
+  TColumnType field;
   std::string type_text;
   bool not_null = false;
   std::string default_source;
@@ -137,7 +137,7 @@ struct TExceptionInfo {
 
 struct TDomainInfo {
   std::string name;
-  TFieldType field;
+  TColumnType field;
   std::string type_text;
   bool not_null = false;
   std::string default_source;

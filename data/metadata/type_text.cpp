@@ -10,7 +10,7 @@ bool IsText(int type) {
   return type == 14 || type == 37 || type == 40;
 }
 
-std::string BaseType(const TFieldType& t) {
+std::string BaseType(const TColumnType& t) {
   const bool exact = t.type == 7 || t.type == 8 || t.type == 16;
   if ((exact && (t.sub_type == 1 || t.sub_type == 2 || t.scale < 0)) ||
       (t.type == 27 && t.scale < 0)) {
@@ -56,13 +56,13 @@ std::string BaseType(const TFieldType& t) {
   return "UNKNOWN";
 }
 
-bool HasCharset(const TFieldType& t) {
+bool HasCharset(const TColumnType& t) {
   return t.charset_id >= 0 && (IsText(t.type) || (t.type == 261 && t.sub_type == 1));
 }
 
 }  // namespace
 
-std::string FieldTypeOnly(const TFieldType& type, const TCharsetNames& names) {
+std::string FieldTypeOnly(const TColumnType& type, const TCharsetNames& names) {
   std::string text = BaseType(type);
   // Array bounds come between the type and its character set.
   if (!type.dimensions.empty()) {
@@ -81,13 +81,13 @@ std::string FieldTypeOnly(const TFieldType& type, const TCharsetNames& names) {
   return text;
 }
 
-std::string CollationName(const TFieldType& type, const TCharsetNames& names) {
+std::string CollationName(const TColumnType& type, const TCharsetNames& names) {
   if (!HasCharset(type) || type.collation_id == 0) return "";
   auto found = names.collations.find({type.charset_id, type.collation_id});
   return found == names.collations.end() ? "" : found->second;
 }
 
-std::string FieldTypeText(const TFieldType& type, const TCharsetNames& names) {
+std::string FieldTypeText(const TColumnType& type, const TCharsetNames& names) {
   const std::string collation = CollationName(type, names);
   return FieldTypeOnly(type, names) + (collation.empty() ? "" : " COLLATE " + collation);
 }

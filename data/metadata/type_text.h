@@ -14,11 +14,11 @@ struct TCharsetNames {
 };
 
 // "VARCHAR(20) CHARACTER SET UTF8 COLLATE UNICODE_CI", "NUMERIC(15, 2)", "INTEGER [1:5]".
-std::string FieldTypeText(const TFieldType& type, const TCharsetNames& names);
+std::string FieldTypeText(const TColumnType& type, const TCharsetNames& names);
 // The type without its collation, and the collation's name alone ("" for the default),
 // for DDL, where a column's collation is written after its default and NOT NULL.
-std::string FieldTypeOnly(const TFieldType& type, const TCharsetNames& names);
-std::string CollationName(const TFieldType& type, const TCharsetNames& names);
+std::string FieldTypeOnly(const TColumnType& type, const TCharsetNames& names);
+std::string CollationName(const TColumnType& type, const TCharsetNames& names);
 
 // A name as DDL must write it: bare when it is upper case letters, digits, "_" and "$"
 // starting with a letter and no reserved word; in double quotes otherwise.

@@ -120,11 +120,13 @@ TEST_F(MainFormTest, ControlsStartWithTheirBoundsParentsAndVisibility) {
   EXPECT_EQ(form.Edit2->echoMode(), QLineEdit::Password);
   EXPECT_EQ(form.BitBtn1->text(), "Conectar");
   EXPECT_EQ(form.TreeView1->indentation(), 19);
-  ASSERT_EQ(form.TreeView1->topLevelItemCount(), 3);
-  const char* roots[] = {"TABELAS", "GENERATORS", "INDICES"};
-  for (int i = 0; i < 3; ++i) {
+  // "TABELAS", then the other kinds of object, each filled when first opened.
+  const char* roots[] = {"TABELAS",   "VIEWS",    "PROCEDIMENTOS", "GATILHOS",
+                         "GERADORES", "EXCEÇÕES", "DOMÍNIOS",      "ÍNDICES"};
+  ASSERT_EQ(form.TreeView1->topLevelItemCount(), 8);
+  for (int i = 0; i < 8; ++i) {
     QTreeWidgetItem* item = form.TreeView1->topLevelItem(i);
-    EXPECT_EQ(item->text(0), roots[i]);
+    EXPECT_EQ(item->text(0), QString::fromUtf8(roots[i]));
     EXPECT_EQ(item->childCount(), 0);
     EXPECT_TRUE(item->flags() & Qt::ItemIsEditable);
   }

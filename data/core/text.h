@@ -2,6 +2,8 @@
 // character count of a text.
 #pragma once
 
+#include "data/core/charset.h"
+
 #include <string>
 
 inline std::string Trim(const std::string& text) {
@@ -16,8 +18,8 @@ inline std::string TrimRight(std::string text) {
   return text;
 }
 
-// The characters `text` holds in the columns' character set. That is ISO8859_1, one byte
-// each; every length check counts through here.
+// The characters UTF-8 `text` holds, as a column's size counts them; every length check
+// counts through here.
 inline size_t CharacterCount(const std::string& text) {
-  return text.size();
+  return Utf8Length(text);
 }

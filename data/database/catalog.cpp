@@ -41,7 +41,7 @@ const char* kUserTablesSql =
     "RDB$SYSTEM_FLAG = 0 ORDER BY RDB$RELATION_NAME";
 
 bool SameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && UpperCaseLatin1(a) == UpperCaseLatin1(b);
+  return a.size() == b.size() && UpperCaseName(a) == UpperCaseName(b);
 }
 
 }  // namespace

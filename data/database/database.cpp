@@ -5,8 +5,10 @@
 #include <stdexcept>
 
 #include "data/client_api/client_api.h"
+#include "data/core/charset.h"
 #include "data/core/host_timer.h"
 #include "data/core/slot_list.h"
+#include "data/core/text.h"
 #include "data/database/catalog.h"
 #include "data/database/dpb.h"
 #include "data/database/ib_base.h"
@@ -141,6 +143,10 @@ void TIBDatabase::Connect() {
     dpb_ = BuildDpb(source);
     params_changed_ = false;
   }
+  {
+    const int id = CharSetIdOf(Trim(params_.Values("lc_ctype")));
+    char_set_id_ = id < 0 ? csNone : id;
+  }
   // A name too long for the 16-bit length goes as a terminated string (length 0).
   short name_length =
       database_name_.size() <= SHRT_MAX ? static_cast<short>(database_name_.size()) : 0;
@@ -158,6 +164,29 @@ void TIBDatabase::Connect() {
   }
   SendConnectEvent(true);
   if (AfterConnect) AfterConnect(this);
+}
+
+int TIBDatabase::LegacyCharSetId() const {
+  switch (char_set_id_) {
+    case csNone:
+    case csOctets:
+    case csUtf8:
+    case csUnicodeFss:
+      return csIso8859_1;
+    default:
+      return BytesPerChar(char_set_id_) == 1 ? char_set_id_ : csIso8859_1;
+  }
+}
+
+std::string TIBDatabase::EncodeSql(const std::string& text) const {
+  // A NONE connection takes the bytes as they are; UTF-8 is what they are here.
+  if (char_set_id_ == csNone || char_set_id_ == csOctets) return text;
+  return EncodeText(text, char_set_id_);
+}
+
+std::string TIBDatabase::DecodeName(const std::string& bytes) const {
+  if (char_set_id_ == csNone || char_set_id_ == csOctets) return bytes;
+  return DecodeText(bytes, char_set_id_);
 }
 
 void TIBDatabase::Login(TStringList& login_params) {

@@ -101,6 +101,15 @@ class TIBDatabase : public TCustomConnection {
   // Below 1, or above DBSQLDialect() while connected: client error 87.
   void SetSQLDialect(int dialect);
   int DBSQLDialect() const { return db_sql_dialect_; }
+  // The connection's character set ("lc_ctype" of Params at connect; NONE without): the
+  // set of SQL text, names and the text of columns not of NONE or OCTETS.
+  int CharSetId() const { return char_set_id_; }
+  // The set that the bytes of NONE columns are read and written in: the connection's
+  // own when it is a one-byte set, else ISO8859_1.
+  int LegacyCharSetId() const;
+  // SQL text and names between the program's UTF-8 and the connection's set.
+  std::string EncodeSql(const std::string& text) const;
+  std::string DecodeName(const std::string& bytes) const;
 
   TTraceFlags TraceFlags() const { return trace_flags_; }
   void SetTraceFlags(TTraceFlags flags) { trace_flags_ = flags; }
@@ -183,6 +192,7 @@ class TIBDatabase : public TCustomConnection {
   bool can_time_out_ = false;
   int sql_dialect_ = 3;
   int db_sql_dialect_ = 3;
+  int char_set_id_ = 0;
   TTraceFlags trace_flags_ = 0;
   bool allow_streamed_connected_ = true;
   bool streamed_connected_ = false;

@@ -2,19 +2,24 @@
 
 #include "data/core/text.h"
 
-std::string UpperCaseLatin1(const std::string& text) {
+std::string UpperCaseName(const std::string& text) {
   std::string out = text;
-  for (char& c : out) {
-    unsigned char u = static_cast<unsigned char>(c);
-    // a-z, and the accented small letters of ISO8859_1 except the division sign.
-    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7))
-      c = static_cast<char>(u - 0x20);
+  for (size_t i = 0; i < out.size(); ++i) {
+    const unsigned char u = static_cast<unsigned char>(out[i]);
+    if (u >= 'a' && u <= 'z') {
+      out[i] = static_cast<char>(u - 0x20);
+    } else if (u == 0xC3 && i + 1 < out.size()) {
+      // UTF-8 of the accented small letters U+00E0 to U+00FE, less the division sign.
+      const unsigned char next = static_cast<unsigned char>(out[i + 1]);
+      if (next >= 0xA0 && next <= 0xBE && next != 0xB7) out[i + 1] = static_cast<char>(next - 0x20);
+      ++i;
+    }
   }
   return out;
 }
 
 std::string QuoteSqlIdentifier(int dialect, const std::string& name) {
-  if (dialect == 1) return UpperCaseLatin1(Trim(name));
+  if (dialect == 1) return UpperCaseName(Trim(name));
   std::string out = "\"";
   for (char c : name) {
     if (c == '"') out += '"';
@@ -25,7 +30,7 @@ std::string QuoteSqlIdentifier(int dialect, const std::string& name) {
 
 std::string NormalizeSqlIdentifier(int dialect, const std::string& name) {
   std::string trimmed = Trim(name);
-  if (dialect == 1 || trimmed.empty() || trimmed[0] != '"') return UpperCaseLatin1(trimmed);
+  if (dialect == 1 || trimmed.empty() || trimmed[0] != '"') return UpperCaseName(trimmed);
   // Drop the enclosing quotes; a lone opening quote leaves nothing inside.
   std::string inside = trimmed.size() >= 2 ? trimmed.substr(1, trimmed.size() - 2) : "";
   std::string out;

@@ -10,5 +10,6 @@ std::string QuoteSqlIdentifier(int dialect, const std::string& name);
 // quote inside becomes one) and keeps its case, and an unquoted one is upper-cased.
 std::string NormalizeSqlIdentifier(int dialect, const std::string& name);
 
-// Upper case of ISO8859_1 text (accented letters included).
-std::string UpperCaseLatin1(const std::string& text);
+// Upper case of a UTF-8 name: a to z and the accented letters of ISO8859_1; other
+// characters stay as they are.
+std::string UpperCaseName(const std::string& text);

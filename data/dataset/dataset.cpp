@@ -1,5 +1,9 @@
 #include "data/dataset/dataset.h"
 
+#include <vector>
+
+#include <cstring>
+
 #include <algorithm>
 
 namespace {
@@ -186,6 +190,21 @@ void TDataSet::BindFields(bool binding) {
 
 void TDataSet::SetFieldData(TField*, const void*) {
   DatabaseError(SDataSetReadOnly, this);
+}
+
+bool TDataSet::GetFieldBytes(const TField* field, std::string& bytes) const {
+  const size_t size = static_cast<size_t>(std::max(field->DataSize(), 0));
+  std::vector<char> buffer(size + 8, '\0');
+  if (!GetFieldData(field, buffer.data())) return false;
+  bytes.assign(buffer.data(), strnlen(buffer.data(), size));
+  return true;
+}
+
+void TDataSet::SetFieldBytes(TField* field, const std::string& bytes) {
+  std::vector<char> buffer(
+      std::max(static_cast<size_t>(std::max(field->DataSize(), 0)), bytes.size()) + 1, '\0');
+  std::memcpy(buffer.data(), bytes.data(), bytes.size());
+  SetFieldData(field, buffer.data());
 }
 
 std::unique_ptr<TStream> TDataSet::CreateBlobStream(TField*, TBlobStreamMode) {

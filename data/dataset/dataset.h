@@ -159,6 +159,11 @@ class TDataSet : public TComponent {
   virtual bool GetFieldData(const TField* field, void* buffer) const = 0;
   // Stores a field's value (nullptr: null) in the active row and tells the controls.
   virtual void SetFieldData(TField* field, const void* buffer);
+  // A text field's stored bytes, exactly (they may hold zero bytes); false for null. The
+  // default reads them through GetFieldData up to the first zero byte.
+  virtual bool GetFieldBytes(const TField* field, std::string& bytes) const;
+  // Stores a text field's bytes; the default goes through SetFieldData.
+  virtual void SetFieldBytes(TField* field, const std::string& bytes);
   virtual std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode);
 
   // Tells every data source (and through it every link) of `event`.

@@ -312,6 +312,7 @@ void TField::AssignFieldDef(const TFieldDef& def) {
   SetRequired(def.Required());
   SetReadOnly((def.Attributes() & faReadonly) != 0);
   SetFieldNo(def.FieldNo());
+  SetCharSet(def.CharSet());
 }
 
 int TField::Index() const {
@@ -480,12 +481,26 @@ void TStringField::AssignFieldDef(const TFieldDef& def) {
   SetFixedChar((def.Attributes() & faFixed) != 0);
 }
 
+int TStringField::DataSize() const {
+  return std::max(Size(), 0) * BytesPerChar(CharSet()) + 1;
+}
+
 std::string TStringField::AsString() const {
-  const size_t size = static_cast<size_t>(std::max(Size(), 0));
-  std::vector<char> buffer(size + 8, '\0');
-  if (!GetData(buffer.data())) return "";
-  std::string text(buffer.data(), strnlen(buffer.data(), size));
-  if (FixedChar() && text.size() < size) text.append(size - text.size(), ' ');
+  std::string bytes;
+  if (!DataSet() || !DataSet()->GetFieldBytes(this, bytes)) return "";
+  std::string text = DecodeText(bytes, CharSet());
+  // OCTETS read as two digits a byte, whatever their padding.
+  if (CharSet() == csOctets) return text;
+  // A field narrower than its column cannot show the value (and must not cut it).
+  if (!FixedChar() && CharacterCount(text) > static_cast<size_t>(std::max(Size(), 0)))
+    RaiseClientError(ceFieldSizeMismatch, {FieldName()});
+  if (FixedChar()) {
+    // Padded by characters: a CHAR holds its declared characters, whatever their bytes.
+    const size_t size = static_cast<size_t>(std::max(Size(), 0));
+    text.resize(Utf8Prefix(text, size).size());
+    const size_t length = CharacterCount(text);
+    if (length < size) text.append(size - length, ' ');
+  }
   return text;
 }
 
@@ -538,14 +553,15 @@ TVariant TStringField::AsVariant() const {
 
 void TStringField::SetAsString(const std::string& value) {
   const size_t size = static_cast<size_t>(std::max(Size(), 0));
-  // Refused whole: a cut text would store something else than what was typed.
-  const size_t length = CharacterCount(value);
+  // Refused whole: a cut text would store something else than what was typed. OCTETS
+  // are typed two digits a byte.
+  const size_t length =
+      CharSet() == csOctets ? value.size() / 2 + value.size() % 2 : CharacterCount(value);
   if (length > size)
     DatabaseErrorFmt("Field '%s' holds at most %d characters; the text has %d",
                      {DisplayName(), Size(), length});
-  std::vector<char> buffer(std::max(size, value.size()) + 1, '\0');
-  std::memcpy(buffer.data(), value.data(), value.size());
-  SetData(buffer.data());
+  if (!DataSet()) DatabaseErrorFmt("Field '%s' has no dataset", {DisplayName()});
+  DataSet()->SetFieldBytes(this, EncodeText(value, CharSet()));
 }
 
 void TStringField::SetAsInteger(int32_t value) {
@@ -1010,7 +1026,8 @@ std::string TBlobField::AsString() const {
     if (n <= 0) break;
     contents.append(chunk, static_cast<size_t>(n));
   }
-  return contents;
+  // A memo's bytes are text of its set; other blobs are bytes.
+  return DataType() == ftMemo ? DecodeText(contents, CharSet()) : contents;
 }
 
 TVariant TBlobField::AsVariant() const {
@@ -1027,7 +1044,8 @@ std::string TBlobField::DisplayText() const {
 
 void TBlobField::SetAsString(const std::string& value) {
   if (!DataSet()) DatabaseErrorFmt("Field '%s' has no dataset", {DisplayName()});
+  const std::string bytes = DataType() == ftMemo ? EncodeText(value, CharSet()) : value;
   std::unique_ptr<TStream> stream = DataSet()->CreateBlobStream(this, bmWrite);
   if (!stream) RaiseAccessError("String");
-  if (!value.empty()) stream->Write(value.data(), static_cast<int64_t>(value.size()));
+  if (!bytes.empty()) stream->Write(bytes.data(), static_cast<int64_t>(bytes.size()));
 }

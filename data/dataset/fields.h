@@ -71,6 +71,9 @@ class TFieldDef {
   void SetAttributes(unsigned value) { attributes_ = value; }
   bool InternalCalcField() const { return internal_calc_; }
   void SetInternalCalcField(bool value) { internal_calc_ = value; }
+  // The character set a text column's bytes are in (UTF8 unless the dataset says).
+  int CharSet() const { return char_set_; }
+  void SetCharSet(int value) { char_set_ = value; }
 
  private:
   std::string name_;
@@ -82,6 +85,7 @@ class TFieldDef {
   int scale_ = 0;
   unsigned attributes_ = 0;
   bool internal_calc_ = false;
+  int char_set_ = 4;  // UTF8
 };
 
 class TFieldDefs {
@@ -136,6 +140,10 @@ class TField : public TComponent {
   virtual void SetSize(int value) { size_ = value; }
   int Scale() const { return scale_; }
   void SetScale(int value) { scale_ = value; }
+  // The character set of a text or memo field's stored bytes; the field reads and
+  // writes UTF-8 and converts. Size() counts characters.
+  int CharSet() const { return char_set_; }
+  void SetCharSet(int value) { char_set_ = value; }
   // Bytes of the native storage form.
   virtual int DataSize() const { return 0; }
   // Takes a definition's name, size, scale, flags and position (precision and fixed
@@ -222,6 +230,7 @@ class TField : public TComponent {
   int field_no_ = 0;
   int size_ = 0;
   int scale_ = 0;
+  int char_set_ = 4;  // UTF8
   std::string display_label_;
   int display_width_ = 0;
   TAlignment alignment_ = taLeftJustify;
@@ -233,7 +242,8 @@ class TField : public TComponent {
 class TStringField : public TField {
  public:
   explicit TStringField(TComponent* owner = nullptr);
-  int DataSize() const override { return Size() + 1; }
+  // Room for Size() characters of the field's set, and a terminating zero.
+  int DataSize() const override;
   bool FixedChar() const { return fixed_char_; }
   void SetFixedChar(bool value) { fixed_char_ = value; }
   std::string AsString() const override;

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "data/client_api/client_api.h"
+#include "data/core/charset.h"
 #include "data/core/text.h"
 #include "data/database/database.h"
 #include "data/database/ib_base.h"
@@ -305,8 +306,9 @@ void TIBCustomDataSet::BuildFieldDefs() {
     switch (type) {
       case SQL_VARYING:
       case SQL_TEXT:
+        // The server sizes text in bytes of the set it sends; the field counts characters.
         field_type = ftString;
-        size = var.Size();
+        size = var.Size() / std::max(BytesPerChar(var.SqlSubtype() & 0xFF), 1);
         break;
       case SQL_DOUBLE:
       case SQL_FLOAT:
@@ -357,6 +359,13 @@ void TIBCustomDataSet::BuildFieldDefs() {
     TFieldDef& def = FieldDefs().Add(name, field_type, size, required);
     def.SetPrecision(precision);
     def.SetScale(def_scale);
+    if (var.CharSetId() >= 0) {
+      // NONE columns hold bytes of the set older programs wrote them in.
+      const int set = var.CharSetId() == csNone && database ? database->LegacyCharSetId()
+                      : var.CharSetId() == csNone           ? csIso8859_1
+                                                            : var.CharSetId();
+      def.SetCharSet(set);
+    }
     unsigned attributes = required ? unsigned{faRequired} : 0u;
     if (type == SQL_TEXT) attributes |= faFixed;
     if (computed) {
@@ -402,8 +411,11 @@ void TIBCustomDataSet::BindFields(bool binding) {
     TField* field = Fields()[i];
     if (field->FieldKind() != fkData && field->FieldKind() != fkInternalCalc) continue;
     const int index = FieldDefs().IndexOf(field->FieldName());
-    if (index >= 0 && index < static_cast<int>(column_map_.size()))
+    if (index >= 0 && index < static_cast<int>(column_map_.size())) {
       field->SetFieldNo(column_map_[index]);
+      // The bytes are in the column's set, whoever made the field.
+      field->SetCharSet(FieldDefs().Items(index).CharSet());
+    }
   }
 }
 
@@ -930,7 +942,7 @@ bool TIBCustomDataSet::GetFieldData(const TField* field, void* buffer) const {
   char* out = static_cast<char*>(buffer);
   if (type == SQL_TEXT || type == SQL_VARYING) {
     const int length = Get<int16_t>(row, d + kDataLength);
-    const int field_size = field->Size();
+    const int field_size = std::max(field->DataSize() - 1, 0);
     if (field_size < length) RaiseClientError(ceFieldSizeMismatch, {field->FieldName()});
     // Only string fields have ftString; no cast on the path every painted cell takes.
     if (field->DataType() == ftString && static_cast<const TStringField*>(field)->FixedChar()) {
@@ -947,5 +959,19 @@ bool TIBCustomDataSet::GetFieldData(const TField* field, void* buffer) const {
   const size_t n = std::min(wanted, size);
   std::memcpy(out, data, n);
   std::memset(out + n, 0, wanted - n);
+  return true;
+}
+
+bool TIBCustomDataSet::GetFieldBytes(const TField* field, std::string& bytes) const {
+  const char* row = RowForState();
+  if (!row || !field || !RowVisible(row)) return false;
+  const int column = field->FieldNo();
+  if (column <= 0 || column > Get<int16_t>(row, kColumnCount)) return false;
+  const size_t d = ColumnOffset(static_cast<size_t>(column - 1));
+  const int type = Get<int16_t>(row, d + kSqlType);
+  if (type != SQL_TEXT && type != SQL_VARYING) return TDataSet::GetFieldBytes(field, bytes);
+  if (Get<uint8_t>(row, d + kNull)) return false;
+  const char* data = row + Get<int32_t>(row, d + kDataOffset);
+  bytes.assign(data, static_cast<size_t>(Get<int16_t>(row, d + kDataLength)));
   return true;
 }

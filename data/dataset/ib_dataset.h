@@ -114,6 +114,9 @@ class TIBCustomDataSet : public TDataSet {
   // Stores a field's value in the active row (client errors 47, 48 and 50 outside the
   // states and statements that allow it); an empty text is stored as NULL.
   void SetFieldData(TField* field, const void* buffer) override;
+  // Text bytes exactly as the row holds them (in the column's set as the server sent it).
+  bool GetFieldBytes(const TField* field, std::string& bytes) const override;
+  void SetFieldBytes(TField* field, const std::string& bytes) override;
   // The row's stream for a blob or memo field, made once per row and field; writing it
   // needs edit or insert state.
   std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode) override;
@@ -167,7 +170,8 @@ class TIBCustomDataSet : public TDataSet {
   // Called before a row is re-read by the refresh statement; a descendant may choose
   // the refresh text for that row here.
   virtual void PrepareRowRefresh(const char* /*row*/) {}
-  // Called before a row is inserted, with the names of the select's columns set since
+  // Called before a row is inserted, with the names (as the select names them) of the
+  // columns set since
   // the insert began; a descendant may choose the insert text for that row here.
   virtual void PrepareRowInsert(const std::vector<std::string>& /*assigned*/) {}
   // After a transaction end that keeps the dataset open but undoes what it shows:
@@ -240,6 +244,8 @@ class TIBCustomDataSet : public TDataSet {
   friend class TIBDSBlobStream;
   // Client error 47, 48 or 50 when the state or the missing statement forbids a write.
   void CheckEditState() const;
+  // Stores `buffer` (`length` bytes for text) as the field's value in the active row.
+  void WriteField(TField* field, const void* buffer, size_t length);
   // A row being inserted takes the place after the last fetched row on its first change.
   void PlaceInsertedRow(char* row);
   void WriteToCache(const char* row);

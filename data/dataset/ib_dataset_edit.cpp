@@ -135,6 +135,25 @@ bool TIBCustomDataSet::IsInsertedKey(const char* row) const {
 // --- Writing a field ---
 
 void TIBCustomDataSet::SetFieldData(TField* field, const void* buffer) {
+  const char* text = static_cast<const char*>(buffer);
+  const int column = field ? field->FieldNo() : 0;
+  if (buffer && column > 0 && ActiveBuffer() &&
+      column <= Get<int16_t>(ActiveBuffer(), kColumnCount) &&
+      IsText(
+          Get<int16_t>(ActiveBuffer(), ColumnOffset(static_cast<size_t>(column - 1)) + kSqlType))) {
+    const size_t d = ColumnOffset(static_cast<size_t>(column - 1));
+    const size_t size = static_cast<size_t>(Get<int16_t>(ActiveBuffer(), d + kDataSize));
+    WriteField(field, text, strnlen(text, size));
+    return;
+  }
+  WriteField(field, buffer, 0);
+}
+
+void TIBCustomDataSet::SetFieldBytes(TField* field, const std::string& bytes) {
+  WriteField(field, bytes.data(), bytes.size());
+}
+
+void TIBCustomDataSet::WriteField(TField* field, const void* buffer, size_t length) {
   CheckEditState();
   char* row = ActiveBuffer();
   if (!row || !field) return;
@@ -148,13 +167,13 @@ void TIBCustomDataSet::SetFieldData(TField* field, const void* buffer) {
     char* data = row + Get<int32_t>(row, d + kDataOffset);
     bool null = buffer == nullptr;
     if (!null && IsText(type)) {
-      const char* text = static_cast<const char*>(buffer);
-      const size_t length = strnlen(text, size);
+      // Bytes past the column's room would be cut: refused before anything changes.
+      if (length > size) RaiseClientError(ceStringTooLong, {length, size});
       // An empty text is stored as NULL.
       if (length == 0 && field->DataType() == ftString) {
         null = true;
       } else {
-        std::memcpy(data, text, length);
+        std::memcpy(data, buffer, length);
         Put<int16_t>(row, d + kDataLength, static_cast<int16_t>(length));
       }
     } else if (!null) {
@@ -230,7 +249,7 @@ void TIBCustomDataSet::InternalPost() {
     std::vector<std::string> assigned;
     const TIBXSQLDA& columns = q_select_->Current();
     for (size_t i = 0; i < assigned_.size() && i < static_cast<size_t>(columns.Count()); ++i)
-      if (assigned_[i]) assigned.push_back(columns[static_cast<int>(i)].Name());
+      if (assigned_[i]) assigned.push_back(columns[static_cast<int>(i)].AliasName());
     PrepareRowInsert(assigned);
   } else if (Get<uint8_t>(row, kUpdateStatus) == usUnmodified) {
     Put<uint8_t>(row, kUpdateStatus, usModified);
@@ -364,7 +383,10 @@ void TIBCustomDataSet::BindColumn(TIBXSQLVAR& param, const char* row, int column
   switch (type) {
     case SQL_VARYING:
     case SQL_TEXT:
-      param.SetAsString(std::string(data, static_cast<size_t>(Get<int16_t>(row, d + kDataLength))));
+      // The bytes as this connection read them: no conversion, so NONE and OCTETS
+      // values go back exactly.
+      param.SetAsRawText(
+          std::string(data, static_cast<size_t>(Get<int16_t>(row, d + kDataLength))));
       break;
     case SQL_DOUBLE:
     case SQL_FLOAT:

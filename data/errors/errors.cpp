@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "data/client_api/client_api.h"
+#include "data/core/charset.h"
 
 namespace {
 
@@ -271,6 +272,9 @@ void RaiseStatusError() {
     }
   }
   if (!text.empty() && text.back() == '.') text.pop_back();
+  // Names in the texts come in the connection's character set; one that is not UTF-8
+  // is an older one-byte set, read as ISO8859_1 rather than shown broken.
+  if (!IsValidUtf8(text)) text = Latin1ToUtf8(text);
   if (sql_code == -551) throw EIBInterBaseRoleError(sql_code, status_code, text);
   throw EIBInterBaseError(sql_code, status_code, text);
 }

@@ -146,8 +146,10 @@ void TIBSQL::Prepare() {
     processed = PreprocessSql(text, generate_param_names_);
   else
     processed.text = text;
-  processed_sql_ = processed.text;
-  if (processed_sql_.empty()) RaiseClientError(ceEmptyQuery);
+  if (processed.text.empty()) RaiseClientError(ceEmptyQuery);
+  // The text goes out in the connection's character set; what it cannot hold is
+  // refused here rather than sent as something else.
+  processed_sql_ = Database() ? Database()->EncodeSql(processed.text) : processed.text;
 
   const int dialect = SQLDialect();
   try {

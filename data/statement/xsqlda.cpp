@@ -6,7 +6,9 @@
 #include <cstring>
 #include <limits>
 
+#include "data/core/charset.h"
 #include "data/core/text.h"
+#include "data/database/database.h"
 #include "data/database/identifiers.h"
 #include "data/errors/errors.h"
 #include "data/statement/blob_io.h"
@@ -106,17 +108,42 @@ void ToIsc(TDateTime value, ISC_DATE& date, ISC_TIME& time) {
 
 TIBXSQLVAR::TIBXSQLVAR(TIBXSQLDA* parent, int index) : parent_(parent), index_(index) {}
 
+// Names come in the connection's character set.
+std::string TIBXSQLVAR::NameText(const char* text, short length) const {
+  const TIBDatabase* database = parent_->Statement() ? parent_->Statement()->Database() : nullptr;
+  const std::string bytes = SlotText(text, length);
+  return database ? database->DecodeName(bytes) : bytes;
+}
 std::string TIBXSQLVAR::SqlName() const {
-  return SlotText(slot_->sqlname, slot_->sqlname_length);
+  return NameText(slot_->sqlname, slot_->sqlname_length);
 }
 std::string TIBXSQLVAR::RelName() const {
-  return SlotText(slot_->relname, slot_->relname_length);
+  return NameText(slot_->relname, slot_->relname_length);
 }
 std::string TIBXSQLVAR::OwnName() const {
-  return SlotText(slot_->ownname, slot_->ownname_length);
+  return NameText(slot_->ownname, slot_->ownname_length);
 }
 std::string TIBXSQLVAR::AliasName() const {
-  return SlotText(slot_->aliasname, slot_->aliasname_length);
+  return NameText(slot_->aliasname, slot_->aliasname_length);
+}
+
+int TIBXSQLVAR::MaxChars() const {
+  return char_set_ < 0 ? max_len_ : max_len_ / std::max(BytesPerChar(char_set_), 1);
+}
+
+std::string TIBXSQLVAR::DecodeValue(const std::string& bytes) const {
+  const TIBDatabase* database = parent_->Statement() ? parent_->Statement()->Database() : nullptr;
+  const int id = char_set_ >= 0 ? char_set_ : database ? database->CharSetId() : csNone;
+  // A NONE connection's bytes of another set are that set's; of its own, as they are.
+  if (id == csNone && (!database || database->CharSetId() == csNone) && char_set_ < 0) return bytes;
+  return DecodeText(bytes, id, database ? database->LegacyCharSetId() : csIso8859_1);
+}
+
+std::string TIBXSQLVAR::EncodeValue(const std::string& text) const {
+  const TIBDatabase* database = parent_->Statement() ? parent_->Statement()->Database() : nullptr;
+  const int id = char_set_ >= 0 ? char_set_ : database ? database->CharSetId() : csNone;
+  if (id == csNone && (!database || database->CharSetId() == csNone) && char_set_ < 0) return text;
+  return EncodeText(text, id, database ? database->LegacyCharSetId() : csIso8859_1);
 }
 
 int TIBXSQLVAR::Dialect() const {
@@ -227,10 +254,9 @@ double TIBXSQLVAR::ScaledDouble(double value) const {
   return SqlScale() != 0 ? RoundDecimals(value, std::abs(SqlScale())) : value;
 }
 
-std::string TIBXSQLVAR::AsString() const {
+std::string TIBXSQLVAR::AsRawText() const {
   if (IsNull()) return "";
-  const int type = SqlType();
-  switch (type) {
+  switch (SqlType()) {
     case SQL_TEXT:
       return std::string(Data(), std::min<size_t>(static_cast<size_t>(Size()), data_.size()));
     case SQL_VARYING: {
@@ -241,6 +267,25 @@ std::string TIBXSQLVAR::AsString() const {
       n = std::min(n, data_.size() >= 2 ? data_.size() - 2 : 0);
       return std::string(Data() + 2, n);
     }
+    default:
+      return AsString();
+  }
+}
+
+std::string TIBXSQLVAR::AsString() const {
+  if (IsNull()) return "";
+  const int type = SqlType();
+  switch (type) {
+    case SQL_TEXT: {
+      std::string text = DecodeValue(AsRawText());
+      // A CHAR of a set of several bytes a character comes padded to its bytes: it holds
+      // its declared characters.
+      if (char_set_ >= 0 && BytesPerChar(char_set_) > 1)
+        text = std::string(Utf8Prefix(text, static_cast<size_t>(MaxChars())));
+      return text;
+    }
+    case SQL_VARYING:
+      return DecodeValue(AsRawText());
     case SQL_SHORT:
     case SQL_LONG:
     case SQL_INT64:
@@ -258,7 +303,7 @@ std::string TIBXSQLVAR::AsString() const {
       if (Dialect() == 1) return DateTimeToStr(AsDateTime());
       return "";
     case SQL_BLOB:
-      return ReadBlob();
+      return char_set_ >= 0 ? DecodeValue(ReadBlob()) : ReadBlob();
     case SQL_ARRAY:
       return "(Array)";
     case SQL_BOOLEAN:
@@ -555,27 +600,43 @@ void TIBXSQLVAR::SetAsPointer(const void* data) {
   WriteValue(SQL_TEXT, SqlScale(), data, length);
 }
 
-void TIBXSQLVAR::SetTextValue(const std::string& value) {
+void TIBXSQLVAR::SetTextValue(const std::string& value, bool raw) {
   std::vector<TIBXSQLVAR*> vars = Namesakes();
   // Every check first, so that a refused text leaves all namesakes as they were. Each
   // namesake described as text holds the text whole or refuses it, whatever type the
   // first of them has; nothing is cut. A key parameter (RDB$DB_KEY = ?) is described as
   // an unnamed CHAR(8): its length holds it.
-  const size_t length = CharacterCount(value);
-  for (TIBXSQLVAR* var : vars)
-    if (var->max_len_ > 0 && length > static_cast<size_t>(var->max_len_))
-      RaiseClientError(ceStringTooLong, {length, var->max_len_});
-  if (value.size() > kMaxTextLength)
-    RaiseClientError(ceStringTooLong, {value.size(), kMaxTextLength});
-  if (IsNullable()) SetIsNull(false);
+  std::vector<std::string> bytes;
+  bytes.reserve(vars.size());
+  const size_t length = raw ? value.size() : CharacterCount(value);
   for (TIBXSQLVAR* var : vars) {
+    bytes.push_back(raw ? value : var->EncodeValue(value));
+    if (var->max_len_ <= 0) continue;
+    // OCTETS text is two digits a byte: its bytes are what must fit.
+    const size_t counted = raw || var->char_set_ == csOctets ? bytes.back().size() : length;
+    const size_t room = raw || var->char_set_ == csOctets ? static_cast<size_t>(var->max_len_)
+                                                          : static_cast<size_t>(var->MaxChars());
+    if (counted > room || bytes.back().size() > static_cast<size_t>(var->max_len_))
+      RaiseClientError(ceStringTooLong, {counted, room});
+  }
+  for (const std::string& text : bytes)
+    if (text.size() > kMaxTextLength)
+      RaiseClientError(ceStringTooLong, {text.size(), kMaxTextLength});
+  if (IsNullable()) SetIsNull(false);
+  for (size_t i = 0; i < vars.size(); ++i) {
+    TIBXSQLVAR* var = vars[i];
+    const std::string& text = bytes[i];
     var->slot_->sqltype = static_cast<ISC_SHORT>(SQL_TEXT | (var->slot_->sqltype & 1));
-    var->slot_->sqllen = static_cast<ISC_SHORT>(value.size());
-    var->ResizeBuffer(value.size() + 1);
-    std::memcpy(var->data_.data(), value.data(), value.size());
-    var->data_[value.size()] = '\0';
+    var->slot_->sqllen = static_cast<ISC_SHORT>(text.size());
+    var->ResizeBuffer(text.size() + 1);
+    std::memcpy(var->data_.data(), text.data(), text.size());
+    var->data_[text.size()] = '\0';
     var->modified_ = true;
   }
+}
+
+void TIBXSQLVAR::SetAsRawText(const std::string& bytes) {
+  SetTextValue(bytes, true);
 }
 
 void TIBXSQLVAR::SetAsString(const std::string& value) {
@@ -583,7 +644,7 @@ void TIBXSQLVAR::SetAsString(const std::string& value) {
   if (type == SQL_TEXT || type == SQL_VARYING) {
     SetTextValue(value);
   } else if (type == SQL_BLOB) {
-    SetAsQuad(WriteBlob(value));
+    SetAsQuad(WriteBlob(char_set_ >= 0 ? EncodeValue(value) : value));
   } else if (value.empty()) {
     SetIsNull(true);
   } else if (type == SQL_TIMESTAMP || type == SQL_TYPE_DATE || type == SQL_TYPE_TIME) {
@@ -733,14 +794,22 @@ void TIBXSQLDA::Initialize() {
         const std::string suffix = std::to_string(next++);
         name = base.substr(0, kMaxNameLength - suffix.size()) + suffix;
       }
+      // The slot keeps names in the connection's set, as the server wrote them.
+      const TIBDatabase* database = statement_ ? statement_->Database() : nullptr;
+      const std::string stored = database ? database->EncodeSql(name) : name;
       std::memset(slot->aliasname, 0, sizeof slot->aliasname);
-      std::memcpy(slot->aliasname, name.data(), name.size());
-      slot->aliasname_length = static_cast<ISC_SHORT>(name.size());
+      std::memcpy(slot->aliasname, stored.data(), std::min(stored.size(), sizeof slot->aliasname));
+      slot->aliasname_length =
+          static_cast<ISC_SHORT>(std::min(stored.size(), sizeof slot->aliasname));
       AddName(name, i);
     }
 
     const int type = var.SqlType();
     var.max_len_ = (type == SQL_TEXT || type == SQL_VARYING) ? slot->sqllen : 0;
+    // Text columns carry their set in the sub-type, text blobs in the scale.
+    var.char_set_ = type == SQL_TEXT || type == SQL_VARYING     ? slot->sqlsubtype & 0xFF
+                    : type == SQL_BLOB && slot->sqlsubtype == 1 ? slot->sqlscale & 0xFF
+                                                                : -1;
     if (!IsKnownType(type)) RaiseClientError(ceUnknownSqlDataType, {type});
     var.described_type_ = type;
     const size_t length = slot->sqllen < 0 ? 0 : static_cast<size_t>(slot->sqllen);

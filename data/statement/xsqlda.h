@@ -30,6 +30,11 @@ class TIBXSQLVAR {
   void SetModified(bool value) { modified_ = value; }
   // The declared length for text and varying, else 0.
   int MaxLen() const { return max_len_; }
+  // The character set the server described text in (a text column's, or a text blob's),
+  // -1 for other types. Text is read and written as UTF-8 and converted at this edge.
+  int CharSetId() const { return char_set_; }
+  // The characters the declared length holds in that set.
+  int MaxChars() const;
 
   // The client's slot: type code with the nullable bit, scale, subtype, length, buffers.
   XSQLVAR* SqlVar() const { return slot_; }
@@ -90,7 +95,14 @@ class TIBXSQLVAR {
   }
   // Copies Size() bytes from `data` as text; a null pointer sets null when nullable.
   void SetAsPointer(const void* data);
+  // UTF-8 text, stored in the variable's character set; what the set cannot hold and
+  // text longer than the variable are refused.
   void SetAsString(const std::string& value);
+  // Bytes already in the variable's character set (a row read by the same connection),
+  // stored as they are.
+  void SetAsRawText(const std::string& bytes);
+  // The value's bytes as the server sent them, for text; AsString() for other types.
+  std::string AsRawText() const;
   // A boolean variant writes a boolean where the server described one, else 1 or 0.
   void SetAsVariant(const TVariant& value);
 
@@ -105,7 +117,12 @@ class TIBXSQLVAR {
   // scale and length, buffer resized.
   void WriteValue(int type, int scale, const void* bytes, int length);
   void ResizeBuffer(size_t size);
-  void SetTextValue(const std::string& value);
+  // Stores `value`, UTF-8 unless `raw`, as text in every namesake.
+  void SetTextValue(const std::string& value, bool raw = false);
+  // Text bytes of this variable's set and UTF-8, both ways.
+  std::string DecodeValue(const std::string& bytes) const;
+  std::string EncodeValue(const std::string& text) const;
+  std::string NameText(const char* text, short length) const;
   std::string ReadBlob() const;
   ISC_QUAD WriteBlob(const std::string& value);
   double ScaledDouble(double value) const;
@@ -118,6 +135,7 @@ class TIBXSQLVAR {
   int max_len_ = 0;
   // The type the server described, kept while writes change the slot's own.
   int described_type_ = 0;
+  int char_set_ = -1;
   std::vector<char> data_;
   short null_indicator_ = 0;
 };

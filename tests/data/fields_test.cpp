@@ -321,7 +321,7 @@ TEST_F(FieldsTest, StringFieldRefusesLongTextPadsAndConverts) {
   auto* name = Add<TIBStringField>("NAME", 5);
   auto* code = Add<TIBStringField>("CODE", 4);
   code->SetFixedChar(true);
-  EXPECT_EQ(name->DataSize(), 6);
+  EXPECT_EQ(name->DataSize(), 21) << "room for five characters of UTF-8";
   EXPECT_EQ(name->DisplayWidth(), 5);
   EXPECT_EQ(name->Alignment(), taLeftJustify);
 

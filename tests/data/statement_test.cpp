@@ -278,18 +278,20 @@ TEST(Statement, DbKeyParameterTakesTheKeyWithinItsLength) {
   Connection c(file.Path());
   auto keys = c.Sql("select RDB$DB_KEY, ID from PEOPLE where ID = 3");
   keys->ExecQuery();
-  const std::string key = keys->Fields(0).AsString();
+  // Its bytes as they came; as text an OCTETS value reads as hexadecimal digits.
+  const std::string key = keys->Fields(0).AsRawText();
   ASSERT_EQ(key.size(), 8u);
+  EXPECT_EQ(keys->Fields(0).AsString().size(), 16u);
 
   auto sql = c.Sql("select NAME from PEOPLE where RDB$DB_KEY = :K");
   TIBXSQLVAR& param = sql->ParamByName("K");
   EXPECT_EQ(param.SqlName(), "");  // described as a plain CHAR(8)
   EXPECT_EQ(param.SqlType(), SQL_TEXT);
   int code = 0;
-  EXPECT_EQ(ClientError([&] { param.SetAsString(key + "overflow"); }, &code),
+  EXPECT_EQ(ClientError([&] { param.SetAsRawText(key + "overflow"); }, &code),
             "Trying to store a string of length 16 into a field that can only contain 8");
   EXPECT_EQ(code, ceStringTooLong);
-  param.SetAsString(key);
+  param.SetAsString(keys->Fields(0).AsString());  // the digits name the same bytes
   sql->ExecQuery();
   EXPECT_FALSE(sql->Eof());
   EXPECT_EQ(sql->Fields(0).AsString(), "Carla");

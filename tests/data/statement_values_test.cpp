@@ -82,7 +82,7 @@ TEST(StatementValues, EveryTypeRoundTripsThroughATable) {
   insert->ParamByName("F").SetAsFloat(1.5f);
   insert->ParamByName("D").SetAsDouble(1e-7);
   insert->ParamByName("C").SetAsString("ab");
-  insert->ParamByName("VC").SetAsString("h\xe9llo");
+  insert->ParamByName("VC").SetAsString("h\u00e9llo");
   insert->ParamByName("DT").SetAsDate(when);
   insert->ParamByName("TM").SetAsTime(when);
   insert->ParamByName("TS").SetAsDateTime(when);
@@ -113,7 +113,7 @@ TEST(StatementValues, EveryTypeRoundTripsThroughATable) {
   EXPECT_EQ(row->FieldByName("D").AsString(), "1E-7");
   EXPECT_EQ(row->FieldByName("C").AsString(), "ab    ");  // trailing blanks kept
   EXPECT_EQ(row->FieldByName("C").AsTrimString(), "ab");
-  EXPECT_EQ(row->FieldByName("VC").AsString(), "h\xe9llo");
+  EXPECT_EQ(row->FieldByName("VC").AsString(), "h\u00e9llo");
   EXPECT_EQ(row->FieldByName("DT").AsDateTime(), EncodeDate(2024, 2, 29));
   EXPECT_EQ(row->FieldByName("DT").AsString(), "29/02/2024");
   EXPECT_EQ(row->FieldByName("TM").AsString(), "13:45:30");

@@ -46,7 +46,8 @@ TempFolder::~TempFolder() {
 
 TempDatabase::TempDatabase(const TempDatabaseOptions& options)
     : folder_(MakeTempFolder()), path_(folder_ + "/" + options.file_name) {
-  std::string script = "SET SQL DIALECT " + std::to_string(options.dialect) +
+  std::string script = (options.names.empty() ? "" : "SET NAMES " + options.names + ";\n") +
+                       "SET SQL DIALECT " + std::to_string(options.dialect) +
                        ";\nCREATE DATABASE '" + path_ + "' USER 'SYSDBA' DEFAULT CHARACTER SET " +
                        options.charset + ";\n";
   script += options.setup;
@@ -70,9 +71,11 @@ TempDatabase::~TempDatabase() {
   std::filesystem::remove_all(folder_, ignored);
 }
 
-std::string TempDatabase::RunSql(const std::string& script, const std::string& user) const {
+std::string TempDatabase::RunSql(const std::string& script, const std::string& user,
+                                 const std::string& names) const {
   const std::string file = folder_ + "/run.sql";
-  std::ofstream(file) << "CONNECT '" << path_ << "' USER '" << user << "';\n"
+  std::ofstream(file) << (names.empty() ? "" : "SET NAMES " + names + ";\n") << "CONNECT '"
+                      << path_ << "' USER '" << user << "';\n"
                       << script << "\nCOMMIT;\n";
   std::string output;
   int code = RunCommand("isql-fb -q -b -i " + Quoted(file), &output);

@@ -10,6 +10,8 @@ struct TempDatabaseOptions {
   // SQL run right after the database is made (isql syntax; a final COMMIT is added).
   std::string setup;
   std::string file_name = "test.fdb";
+  // The character set isql's connection uses for the setup (SET NAMES); empty: NONE.
+  std::string names{};
 };
 
 class TempDatabase {
@@ -26,7 +28,8 @@ class TempDatabase {
 
   // Runs a script through isql as `user`; throws std::runtime_error carrying isql's
   // output when it fails. Only while no connection of this process holds the file.
-  std::string RunSql(const std::string& script, const std::string& user = "SYSDBA") const;
+  std::string RunSql(const std::string& script, const std::string& user = "SYSDBA",
+                     const std::string& names = "") const;
 
  private:
   std::string folder_;

@@ -62,6 +62,28 @@ bool HoldsBody(const std::string& sql) {
   return FirstWord(sql.substr(at + first.size())) == "BLOCK";
 }
 
+// A text variable's length is in bytes; its declared length is in characters of its set,
+// whose number is the subtype's low byte.
+int Characters(const TIBXSQLVAR& var) {
+  switch (var.SqlSubtype() & 0xFF) {
+    case 3:  // UNICODE_FSS
+      return var.Size() / 3;
+    case 4:   // UTF8
+    case 69:  // GB18030
+      return var.Size() / 4;
+    case 5:   // SJIS_0208
+    case 6:   // EUCJ_0208
+    case 44:  // KSC_5601
+    case 56:  // BIG_5
+    case 57:  // GB_2312
+    case 67:  // GBK
+    case 68:  // CP943C
+      return var.Size() / 2;
+    default:
+      return var.Size();
+  }
+}
+
 std::string TypeName(const TIBXSQLVAR& var) {
   const int scale = var.SqlScale();
   auto numeric = [&](const char* name) {
@@ -80,9 +102,9 @@ std::string TypeName(const TIBXSQLVAR& var) {
     case SQL_D_FLOAT:
       return "DOUBLE PRECISION";
     case SQL_TEXT:
-      return "CHAR(" + std::to_string(var.Size()) + ")";
+      return "CHAR(" + std::to_string(Characters(var)) + ")";
     case SQL_VARYING:
-      return "VARCHAR(" + std::to_string(var.Size()) + ")";
+      return "VARCHAR(" + std::to_string(Characters(var)) + ")";
     case SQL_TYPE_DATE:
       return "DATE";
     case SQL_TYPE_TIME:

@@ -109,6 +109,16 @@ TEST_F(ConsoleKeysTest, CtrlEnterRunsTheStatementUnderTheCursorByItsPreparedType
   EXPECT_EQ(Errors(), std::vector<std::string>{});
   EXPECT_TRUE(Status().startsWith("CREATE TABLE executado em "));
 
+  // The tree reads the objects again once the transaction that made them ends.
+  Type("commit|");
+  Press(Qt::Key_Return);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  QApplication::processEvents();
+  QStringList tables;
+  for (int i = 0; i < form->TablesNode()->childCount(); ++i)
+    tables << form->TablesNode()->child(i)->text(0);
+  EXPECT_TRUE(tables.contains("NEW_ONE")) << tables.join(' ').toStdString();
+
   Type("set transaction|");
   Press(Qt::Key_Return);
   EXPECT_EQ(Errors(), std::vector<std::string>{

@@ -15,6 +15,7 @@
 #include "grid/latin1.h"
 #include "workbench/console/long_call_window.h"
 #include "workbench/main_form.h"
+#include "workbench/objects/object_tree.h"
 
 namespace {
 
@@ -313,6 +314,10 @@ void TSqlConsole::EndTransaction(bool commit, bool retaining) {
 
 bool TSqlConsole::AskParameters(std::vector<TParameterValue>* values) {
   return Dialogs().AskParameters(form_, values);
+}
+
+void TSqlConsole::SchemaChanged() {
+  NoteSchemaChange(form_);
 }
 
 void TSqlConsole::BeforeRows() {

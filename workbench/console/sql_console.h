@@ -53,6 +53,7 @@ class TSqlConsole : public QObject, public TConsoleHost {
   bool AskParameters(std::vector<TParameterValue>* values) override;
   void BeforeRows() override;
   void ShowRows() override;
+  void SchemaChanged() override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

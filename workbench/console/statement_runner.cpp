@@ -304,7 +304,10 @@ TRunReport TStatementRunner::Run(const std::string& sql) {
   const TClock::time_point start = TClock::now();
   statement_->ExecQuery();
   report.seconds = SecondsSince(start);
-  if (report.type == SQLDDL) report.what = LeadingWords(sql);
+  if (report.type == SQLDDL) {
+    report.what = LeadingWords(sql);
+    host_.SchemaChanged();
+  }
   TIBXSQLDA& outputs = statement_->Current();
   if (report.type == SQLExecProcedure && outputs.Count() > 0) {
     report.kind = TRunKind::kProcedureOutputs;

@@ -26,6 +26,8 @@ class TConsoleHost {
   virtual void BeforeRows() = 0;
   // The query is open with a select's rows.
   virtual void ShowRows() = 0;
+  // A DDL statement ran: what lists the database's objects must read them again.
+  virtual void SchemaChanged() {}
 };
 
 enum class TRunKind { kRows, kExecuted, kTransactionEnd, kProcedureOutputs, kCancelled };

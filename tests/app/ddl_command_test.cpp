@@ -39,7 +39,7 @@ TEST(DdlCommand, WritesAScriptThatRebuildsTheDatabaseWithoutAWindow) {
   EXPECT_NE(out.find("CREATE TRIGGER TIPOS_BI FOR TIPOS ACTIVE BEFORE INSERT POSITION 0"),
             std::string::npos);
   // isql takes it as it stands, in a new database named on its command line.
-  TempDatabase copy(TempDatabaseOptions{.charset = "UTF8", .setup = ""});
+  TempDatabase copy(EmptyDatabase("UTF8"));
   const std::string script = copy.Folder() + "/ddl.sql";
   std::ofstream(script) << out;
   std::string output;

@@ -134,9 +134,12 @@ TEST_F(ObjectTreeTest, NodesFillOnFirstExpansionWithTheirCounts) {
   EXPECT_NE(std::find(indices.begin(), indices.end(), "IX_CLIENT_NAME"), indices.end());
   EXPECT_NE(std::find(indices.begin(), indices.end(), "PK_ORDERS"), indices.end());
 
-  // A new login lists the new connection's objects, again only when asked.
+  // A new login lists the new connection's objects, again only when asked, unfiltered.
+  tree->Filter->setText("ORD");
   form.Abrir1Click();
   LogIn(form, db.Path());
+  EXPECT_EQ(tree->Filter->text(), "");
+  EXPECT_EQ(Shown(form.TablesNode()), (Names{"CLIENTS", "ORDERS"}));
   EXPECT_EQ(Root(TObjectKind::View)->childCount(), 0);
   EXPECT_EQ(Root(TObjectKind::View)->text(0), "VIEWS");
 }

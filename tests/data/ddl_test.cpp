@@ -135,7 +135,7 @@ void ExpectSameRows(const std::vector<std::string>& expected,
 TEST(DatabaseDdl, RecreatesEveryKindOfObject) {
   RichDatabase original;
   const std::string script = Extract(original.Path());
-  TempDatabase copy(TempDatabaseOptions{.charset = "UTF8", .setup = ""});
+  TempDatabase copy(EmptyDatabase("UTF8"));
   RunUtf8Script(copy, script);
   ExpectSameRows(Snapshot(original.Path()), Snapshot(copy.Path()));
   // A second extraction of the copy is the same script, but for the file it names.
@@ -148,7 +148,7 @@ TEST(DatabaseDdl, RecreatesTheEmployeeSample) {
   const std::string path = MakeEmployeeDatabase(folder.Path());
   if (path.empty()) GTEST_SKIP() << "firebird3.0-examples is not installed";
   const std::string script = Extract(path);
-  TempDatabase copy(TempDatabaseOptions{.charset = "NONE", .setup = ""});
+  TempDatabase copy(EmptyDatabase("NONE"));
   RunUtf8Script(copy, script);
   ExpectSameRows(Snapshot(path), Snapshot(copy.Path()));
 }
@@ -234,7 +234,7 @@ TEST(ObjectDdl, EachObjectAloneRunsInAnEmptyDatabase) {
               std::string::npos)
         << script;
   }
-  TempDatabase copy(TempDatabaseOptions{.charset = "UTF8", .setup = ""});
+  TempDatabase copy(EmptyDatabase("UTF8"));
   // The procedure reads a table of its own; the copy gets a stand-in.
   RunUtf8Script(
       copy, "CREATE TABLE \"Pessoa Física\" (\"Id\" INTEGER, \"Nome\" VARCHAR(40));\n" + script);

@@ -91,6 +91,13 @@ SET TERM ; ^
 SELECT GEN_ID(SEQ_A, 20) FROM RDB$DATABASE;
 )sql";
 
+// Options of an empty database of default character set `charset`.
+inline TempDatabaseOptions EmptyDatabase(const std::string& charset) {
+  TempDatabaseOptions options;
+  options.charset = charset;
+  return options;
+}
+
 // Runs `script` through isql on a UTF8 connection, so that names and sources in any
 // script arrive whole; fails the test with isql's output when a statement fails.
 inline void RunUtf8Script(const TempDatabase& target, const std::string& script) {
@@ -105,9 +112,7 @@ inline void RunUtf8Script(const TempDatabase& target, const std::string& script)
 
 // A new UTF8 database holding kRichSchema.
 struct RichDatabase : TempDatabase {
-  RichDatabase() : TempDatabase(TempDatabaseOptions{.charset = "UTF8", .setup = ""}) {
-    RunUtf8Script(*this, kRichSchema);
-  }
+  RichDatabase() : TempDatabase(EmptyDatabase("UTF8")) { RunUtf8Script(*this, kRichSchema); }
 };
 
 inline const char kEmployeeScript[] =

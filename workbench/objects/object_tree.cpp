@@ -137,6 +137,7 @@ void TObjectTree::Fill(QTreeWidgetItem* root) {
 }
 
 void TObjectTree::Reset() {
+  Filter->clear();
   for (const TRootTitle& title : kRoots) {
     QTreeWidgetItem* root = Root(title.kind);
     if (!root) continue;

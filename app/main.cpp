@@ -8,8 +8,9 @@
 #include "app/application.h"
 #include "app/end_signals.h"
 #include "app/form1.h"
+#include "data/core/charset.h"
 #include "data/metadata/ddl_command.h"
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 
 namespace {
 
@@ -58,6 +59,32 @@ void LogInIfAsked(TApplication& application) {
   });
 }
 
+// `--charset NAME` (or TAVREL_CHARSET) names the connection's character set; without
+// it the login chooses. The first other argument names the database.
+struct TArguments {
+  std::string charset;
+  const char* database = nullptr;
+  bool bad = false;
+};
+TArguments ReadArguments(int argc, char** argv) {
+  TArguments arguments;
+  if (const char* chosen = std::getenv("TAVREL_CHARSET")) arguments.charset = chosen;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--charset" && i + 1 < argc)
+      arguments.charset = argv[++i];
+    else if (argument.rfind("--charset=", 0) == 0)
+      arguments.charset = argument.substr(10);
+    else if (!arguments.database)
+      arguments.database = argv[i];
+  }
+  if (!arguments.charset.empty() && CharSetIdOf(arguments.charset) < 0) {
+    std::fprintf(stderr, "tavrel: unknown character set %s\n", arguments.charset.c_str());
+    arguments.bad = true;
+  }
+  return arguments;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,6 +92,8 @@ int main(int argc, char** argv) {
   // runs with no display.
   if (const int code = RunDdlCommandIfAsked(argc, argv, std::cout, std::cerr); code >= 0)
     return code;
+  const TArguments arguments = ReadArguments(argc, argv);
+  if (arguments.bad) return 2;
   // Before any thread starts, so that all of them leave the signals to TEndSignals.
   BlockEndSignals();
   TApplication application(argc, argv);
@@ -76,9 +105,10 @@ int main(int argc, char** argv) {
       application.Form1()->CloseForSignal();
       application.quit();
     });
+    application.Form1()->SetConnectionCharSet(arguments.charset);
     // A database file named on the command line is taken as the chosen database path.
-    if (argc > 1) {
-      application.Form1()->ChooseDatabasePath(FileNameBytes(DatabaseArgument(argv[1])));
+    if (arguments.database) {
+      application.Form1()->ChooseDatabasePath(FileNameBytes(DatabaseArgument(arguments.database)));
       LogInIfAsked(application);
     }
     QuitAfterDelayIfAsked(application);

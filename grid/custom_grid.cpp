@@ -386,9 +386,11 @@ void TCustomGrid::keyPressEvent(QKeyEvent* event) {
     }
     KeyDown(key, shift);
     const QString text = event->text();
-    if (text.size() == 1 && text[0].unicode() <= 0xFF && key != Qt::Key_Tab) {
+    if (text.size() == 1 && text[0].unicode() < 0x80 && key != Qt::Key_Tab) {
       char typed = static_cast<char>(text[0].unicode());
       KeyPress(typed);
+    } else if (key != Qt::Key_Tab && IsPrintableText(text)) {
+      KeyPressText(text);
     }
   });
 }

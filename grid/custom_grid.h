@@ -28,6 +28,15 @@ enum TGridDrawStateFlag : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 
 using TGridDrawState = unsigned;
 
 // The one-line edit box placed over the current cell while editing.
+// Typed or pasted text that holds no control character, counted by code points so
+// that characters beyond the first plane (emoji) count as one.
+inline bool IsPrintableText(const QString& text) {
+  if (text.isEmpty()) return false;
+  for (char32_t code : text.toUcs4())
+    if (!QChar::isPrint(code)) return false;
+  return true;
+}
+
 class TInplaceEdit : public QLineEdit {
  public:
   explicit TInplaceEdit(TCustomGrid* grid);
@@ -92,6 +101,9 @@ class TCustomGrid : public QAbstractScrollArea {
                         TGridDrawState state);
   virtual void KeyDown(int& key, Qt::KeyboardModifiers shift);
   virtual void KeyPress(char& key);
+  // Typed text that is more than one ASCII character (another script, an emoji, what an
+  // input method commits).
+  virtual void KeyPressText(const QString&) {}
   // A press of `button` on a cell below the fixed rows.
   virtual void ClickCell(int col, int row, Qt::MouseButton button);
   virtual void DblClick() {}

@@ -2,14 +2,14 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
-#include <algorithm>
 
 #include "grid/grid_hooks.h"
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 
 namespace {
 
@@ -170,14 +170,17 @@ int DefaultColumnWidth(const TField& field, const std::string& caption, const QF
   const int digit = QFontMetrics(font).horizontalAdvance(QLatin1Char('0'));
   int width = (digit - overhang) * field.DisplayWidth() + overhang + 4;
   if (titles)
-    width = std::max(width, QFontMetrics(title_font).horizontalAdvance(FromLatin1(caption)) + 4);
+    width = std::max(width, QFontMetrics(title_font).horizontalAdvance(ToQt(caption)) + 4);
   return width;
 }
 
 // ---------------------------------------------------------------------------------------
 // TDBGridInplaceEdit
 
-TDBGridInplaceEdit::TDBGridInplaceEdit(TCustomDBGrid* grid) : TInplaceEdit(grid) {}
+TDBGridInplaceEdit::TDBGridInplaceEdit(TCustomDBGrid* grid) : TInplaceEdit(grid) {
+  // What an input method commits goes through the same checks as typed text.
+  setAttribute(Qt::WA_InputMethodEnabled, true);
+}
 
 TCustomDBGrid* TDBGridInplaceEdit::DBGrid() const {
   return static_cast<TCustomDBGrid*>(Grid());
@@ -199,23 +202,48 @@ void TDBGridInplaceEdit::TypeChar(char key) {
   insert(QString(QChar(static_cast<unsigned char>(key))));
 }
 
-void TDBGridInplaceEdit::PasteText(const QString& pasted) {
-  TCustomDBGrid* grid = DBGrid();
-  const TField* field = grid->SelectedField();
-  // A copied line ends in its line break, which is no part of the value.
-  QString text = pasted;
-  if (text.endsWith(u'\n')) text.chop(1);
-  if (text.endsWith(u'\r')) text.chop(1);
-  for (QChar c : text) {
-    const bool latin1 = c.unicode() <= 0xFF;
-    if (!latin1 || !IsPrintable(static_cast<char>(c.unicode())) ||
-        (field && !field->IsValidChar(static_cast<char>(c.unicode())))) {
+// Whether the selected field may take `c`: ASCII by the field's own rule, any other
+// printable character only in fields of text.
+static bool TakesChar(const TField* field, char32_t c) {
+  if (c < 0x80)
+    return IsPrintable(static_cast<char>(c)) &&
+           (!field || field->IsValidChar(static_cast<char>(c)));
+  return QChar::isPrint(c) &&
+         (!field || field->DataType() == ftString || field->DataType() == ftMemo);
+}
+
+void TDBGridInplaceEdit::TypeText(const QString& text) {
+  const TField* field = DBGrid()->SelectedField();
+  for (char32_t c : text.toUcs4()) {
+    if (!TakesChar(field, c)) {
       GridHooks().Beep();
       return;
     }
   }
-  if (!grid->CanEditModify()) return;
-  insert(text);  // the length limit cuts it at the field's size
+  if (!DBGrid()->CanEditModify()) return;
+  insert(text);
+}
+
+void TDBGridInplaceEdit::inputMethodEvent(QInputMethodEvent* event) {
+  RunGridHandler([&] {
+    if (event->commitString().isEmpty()) {
+      QLineEdit::inputMethodEvent(event);
+      return;
+    }
+    // The commit goes through the field's checks and starts the edit; what is still
+    // being composed stays with the line edit.
+    TypeText(event->commitString());
+    QInputMethodEvent composing(event->preeditString(), event->attributes());
+    QLineEdit::inputMethodEvent(&composing);
+  });
+}
+
+void TDBGridInplaceEdit::PasteText(const QString& pasted) {
+  // A copied line ends in its line break, which is no part of the value.
+  QString text = pasted;
+  if (text.endsWith(u'\n')) text.chop(1);
+  if (text.endsWith(u'\r')) text.chop(1);
+  TypeText(text);  // the length limit cuts it at the field's size
 }
 
 void TDBGridInplaceEdit::keyPressEvent(QKeyEvent* event) {
@@ -298,14 +326,14 @@ void TDBGridInplaceEdit::HandleKey(QKeyEvent* event) {
   }
   const QString typed = event->text();
   if (typed.size() == 1 && (typed[0] == u'\b' || typed[0].unicode() >= 32) &&
-      typed[0].unicode() != 127) {
-    if (typed[0].unicode() > 0xFF) {  // ISO8859_1 cannot hold it
-      GridHooks().Beep();
-      return;
-    }
+      typed[0].unicode() < 0x80 && typed[0].unicode() != 127) {
     char c = static_cast<char>(typed[0].unicode());
     if (grid->OnKeyPress) grid->OnKeyPress(c);
     if (c != 0) TypeChar(c);
+    return;
+  }
+  if (IsPrintableText(typed)) {
+    TypeText(typed);
     return;
   }
   QLineEdit::keyPressEvent(event);
@@ -577,7 +605,7 @@ void TCustomDBGrid::WriteEditText() {
   if (!datalink_->Modified()) return;
   TField* field = SelectedField();
   TInplaceEdit* editor = InplaceEditor();
-  if (field && editor) field->SetText(ToLatin1(editor->text()));
+  if (field && editor) field->SetText(FromQt(editor->text()));
   datalink_->SetModified(false);
   ReloadEditor();  // the field's own form of what was typed
 }
@@ -613,7 +641,7 @@ QString TCustomDBGrid::GetEditText(int col, int) {
   TField* field = columns_[index].Field();
   if (!field) return {};
   try {
-    return FromLatin1(field->Text());
+    return ToQt(field->Text());
   } catch (...) {
     return {};  // a value that cannot be read shows as an empty editor
   }
@@ -772,6 +800,12 @@ void TCustomDBGrid::KeyPress(char& key) {
   if (EditorMode()) static_cast<TDBGridInplaceEdit*>(InplaceEditor())->TypeChar(key);
 }
 
+void TCustomDBGrid::KeyPressText(const QString& text) {
+  if (!datalink_->Active()) return;
+  ShowEditor();
+  if (EditorMode()) static_cast<TDBGridInplaceEdit*>(InplaceEditor())->TypeText(text);
+}
+
 void TCustomDBGrid::AfterKeyMove() {
   if (!(options_ & dgAlwaysShowEditor)) HideEditor();
 }
@@ -875,7 +909,7 @@ void TCustomDBGrid::wheelEvent(QWheelEvent* event) {
 QString TCustomDBGrid::CellText(TField* field, int data_row) const {
   datalink_->SetActiveRecord(data_row);
   try {
-    return FromLatin1(field->DisplayText());
+    return ToQt(field->DisplayText());
   } catch (...) {
     return {};  // painting never raises
   }
@@ -901,7 +935,7 @@ void TCustomDBGrid::DrawCell(QPainter& painter, int col, int row, const QRect& r
     if (index < 0 || index >= columns_.Count()) return;
     painter.setFont(title_font_);
     painter.setPen(colors.color(group, QPalette::ButtonText));
-    DrawCellText(painter, text_rect, Qt::AlignLeft, FromLatin1(columns_[index].Title().Caption()));
+    DrawCellText(painter, text_rect, Qt::AlignLeft, ToQt(columns_[index].Title().Caption()));
     return;
   }
   const int data_row = row - TitleOffset();

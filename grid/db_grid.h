@@ -133,6 +133,15 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   // Types one character as the user would: offered to the field first (a refused one
   // beeps), then only when the cell can be modified. '\b' is Backspace.
   void TypeChar(char key);
+  // Text of any script typed at once; fields that take only numbers, dates and the like
+  // refuse what is not ASCII.
+  void TypeText(const QString& text);
+
+ protected:
+  // What an input method commits is typed text like any other.
+  void inputMethodEvent(QInputMethodEvent* event) override;
+
+ public:
   // Pastes text, with the same checks for every character, cut at the field's size; a
   // final line break is dropped.
   void PasteText(const QString& pasted);
@@ -177,6 +186,7 @@ class TCustomDBGrid : public TCustomGrid {
   // OnKeyPress first; then Enter toggles the editor and a printable character or
   // Backspace opens it and is typed into it.
   void KeyPress(char& key) override;
+  void KeyPressText(const QString& text) override;
   // The cell can take a change: grid, link and column not read-only, an editable field
   // of a type edited as a line of text; puts the dataset in edit state. False refuses.
   bool CanEditModify();

@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "data/errors/errors.h"
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ TGridHooks& RealHooks() {
 }  // namespace
 
 bool ShowConfirmBox(QWidget* parent, const std::string& caption, const std::string& text) {
-  QMessageBox box(QMessageBox::Question, FromLatin1(caption), FromLatin1(text),
+  QMessageBox box(QMessageBox::Question, ToQt(caption), ToQt(text),
                   QMessageBox::Ok | QMessageBox::Cancel, parent);
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Ok);
@@ -54,7 +54,7 @@ void TGridHooks::HandleException() {
     // The silent abort shows nothing.
   } catch (...) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
-                    FromLatin1(CurrentExceptionMessage()), QMessageBox::Ok);
+                    ToQt(CurrentExceptionMessage()), QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.exec();
   }

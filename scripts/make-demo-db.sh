@@ -8,8 +8,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 tmp=$(mktemp)
 trap 'rm -f "$tmp"' EXIT
 {
+  echo "SET NAMES UTF8;"
   echo "SET SQL DIALECT 3;"
-  echo "CREATE DATABASE '$target' USER 'SYSDBA' DEFAULT CHARACTER SET ISO8859_1;"
+  echo "CREATE DATABASE '$target' USER 'SYSDBA' DEFAULT CHARACTER SET UTF8;"
   cat "$here/demo.sql"
   echo "COMMIT;"
 } > "$tmp"

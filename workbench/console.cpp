@@ -1,7 +1,7 @@
 // The SQL console: F9 runs the editor's first line, F10 opens a table filtered by the
 // condition typed after its name.
 #include "data/statement/sql.h"
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 #include "workbench/console_text.h"
 #include "workbench/main_form.h"
 #include "workbench/objects/object_tree.h"
@@ -12,7 +12,7 @@ namespace {
 // lossy form has one byte per UTF-16 unit, so the line's length carries over.
 std::string FirstLine(const QString& text) {
   const size_t length = FirstLogicalLine(text.toLatin1().toStdString()).size();
-  return ToLatin1(text.left(static_cast<qsizetype>(length)));
+  return FromQt(text.left(static_cast<qsizetype>(length)));
 }
 
 }  // namespace
@@ -40,13 +40,13 @@ void TWorkbenchForm::EndSharedTransaction(bool commit, bool retaining) {
 void TWorkbenchForm::RunFirstLine() {
   const QString text = RichEdit1->toPlainText();
   if (text.isEmpty()) {
-    ShowMessage("N\xE3o tem o que Executar!");
+    ShowMessage("Não tem o que Executar!");
     return;
   }
   const std::string line = FirstLine(text);
   // Markers would travel as NULLs: nothing here can give them values.
   if (HasParameterMarkers(line)) {
-    ShowMessage("Par\xE2metros (:nome) n\xE3o s\xE3o aceitos no console!");
+    ShowMessage("Parâmetros (:nome) não são aceitos no console!");
     return;
   }
   // A transaction statement must go through the transaction object, or every dataset
@@ -74,7 +74,7 @@ void TWorkbenchForm::RunFirstLine() {
   } catch (const EIBClientError&) {
     // The statement layer refuses to prepare a SET TRANSACTION; say why here.
     if (IBQuery1->StatementType() != SQLStartTransaction) throw;
-    ShowMessage("Use F4 para gravar; SET TRANSACTION n\xE3o \xE9 aceito no console!");
+    ShowMessage("Use F4 para gravar; SET TRANSACTION não é aceito no console!");
     return;
   }
   switch (IBQuery1->StatementType()) {
@@ -94,7 +94,7 @@ void TWorkbenchForm::RunFirstLine() {
 void TWorkbenchForm::QuickTableView() {
   const TQuickView view = ParseQuickView(FirstLine(RichEdit1->toPlainText()));
   if (!view.has_from) {
-    ShowMessage("N\xE3o encontrei FROM na primeira linha!");
+    ShowMessage("Não encontrei FROM na primeira linha!");
     return;
   }
   if (IBTable1->State() == dsEdit || IBTable1->State() == dsInsert) PostPendingEdits();

@@ -11,7 +11,7 @@
 #include <cstdio>
 
 #include "grid/grid_hooks.h"
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ QString ExpandTabs(const QString& text) {
 
 void PrintBox(const QString& caption, const std::string& text) {
   std::fprintf(stderr, "[%s] %s\n", caption.toLocal8Bit().constData(),
-               FromLatin1(text).toLocal8Bit().constData());
+               ToQt(text).toLocal8Bit().constData());
   std::fflush(stderr);
 }
 
@@ -98,7 +98,7 @@ void TDialogs::ShowMessage(const std::string& text) {
 
   const int margin = 16;
   const int spacing = 16;
-  const QString shown = ExpandTabs(FromLatin1(text));
+  const QString shown = ExpandTabs(ToQt(text));
   QLabel* label = new QLabel(&box);
   label->setTextFormat(Qt::PlainText);
   label->setText(shown);
@@ -126,13 +126,13 @@ void TDialogs::ShowMessage(const std::string& text) {
 }
 
 void TDialogs::ShowErrorText(const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, ApplicationTitle(), FromLatin1(text), QMessageBox::Ok);
+  QMessageBox box(QMessageBox::Critical, ApplicationTitle(), ToQt(text), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 
 void TDialogs::ShowApplicationError(const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, QStringLiteral("Application Error"), FromLatin1(text),
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("Application Error"), ToQt(text),
                   QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
@@ -144,7 +144,7 @@ TOpenFileResult TDialogs::OpenFile(QWidget* parent, const TOpenDialog& dialog) {
   box.setAcceptMode(QFileDialog::AcceptOpen);
   box.setFileMode(QFileDialog::AnyFile);  // the file need not exist
   box.setOption(QFileDialog::DontUseNativeDialog);
-  box.setDefaultSuffix(FromLatin1(dialog.DefaultExt()));
+  box.setDefaultSuffix(ToQt(dialog.DefaultExt()));
   if (!dialog.FileName().empty()) box.selectFile(FileNameText(dialog.FileName()));
   if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return {};
   return {true, FileNameBytes(box.selectedFiles().first())};
@@ -172,7 +172,7 @@ TOpenFileResult TStderrDialogs::OpenFile(QWidget*, const TOpenDialog&) {
 }
 
 bool TStderrDialogs::Confirm(QWidget*, const std::string& caption, const std::string& text) {
-  PrintBox(FromLatin1(caption), text + " (Cancel)");
+  PrintBox(ToQt(caption), text + " (Cancel)");
   return false;
 }
 

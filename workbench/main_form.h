@@ -91,6 +91,10 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
 
   // Fields.
   std::string ChosenDatabasePath;
+  // The connection's character set as the user chose it; empty: UTF8, or ISO8859_1 for a
+  // database whose default set is NONE.
+  void SetConnectionCharSet(const std::string& name) { connection_char_set_ = name; }
+  const std::string& ConnectionCharSet() const { return connection_char_set_; }
   int16_t Phase = 0;
 
   // Controls, parented as on the form; positions are in the client area below the menu.
@@ -165,6 +169,10 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  std::string connection_char_set_;
+  QLabel* char_set_label_ = nullptr;
+  // The status bar's mark of the connection's character set.
+  void ShowCharSet();
   // Phase 1: the path label, the icon and the login panel, the focus in the user edit.
   void ShowLoginPanel();
   // Makes the table names the children of "TABELAS", replacing what it held.

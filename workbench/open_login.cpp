@@ -1,8 +1,11 @@
 // Open and log in: choose a database file, connect through the login panel, and list
 // the user tables under "TABELAS".
+#include <QLabel>
+#include <QStatusBar>
 #include <QTreeWidgetItem>
 
-#include "grid/latin1.h"
+#include "data/core/charset.h"
+#include "grid/qt_text.h"
 #include "workbench/dialogs.h"
 #include "workbench/main_form.h"
 
@@ -49,16 +52,26 @@ void TWorkbenchForm::BitBtn1Click() {
   IBDatabase1->SetConnected(false);
   // Converted first: a character the connection's character set cannot hold is refused
   // before anything of the earlier parameters is lost.
-  const std::string user = ToLatin1(Edit1->text());
-  const std::string password = ToLatin1(Edit2->text());
+  const std::string user = FromQt(Edit1->text());
+  const std::string password = FromQt(Edit2->text());
   TStringList& params = IBDatabase1->Params();
   params.Clear();
   params.Add("user_name=" + user);
   params.Add("password=" + password);
-  params.Add("lc_ctype=ISO8859_1");
+  params.Add("lc_ctype=" +
+             (connection_char_set_.empty() ? std::string("UTF8") : connection_char_set_));
   IBDatabase1->SetDatabaseName(ChosenDatabasePath);
   try {
     IBDatabase1->SetConnected(true);
+    // A NONE database holds what older one-byte programs wrote: in ISO8859_1 its text,
+    // and the SQL typed here, reaches its columns byte for byte as they wrote it.
+    if (connection_char_set_.empty() && IBDatabase1->DefaultCharSetName() == "NONE") {
+      IBDatabase1->SetConnected(false);
+      params.Delete(params.IndexOfName("lc_ctype"));
+      params.Add("lc_ctype=ISO8859_1");
+      IBDatabase1->SetConnected(true);
+    }
+    ShowCharSet();
     ShowMessage("Conectado com Sucesso!");
     Panel1->hide();
     // The names go to a list of their own, so the SQL the user typed stays in the editor,
@@ -75,8 +88,19 @@ void TWorkbenchForm::BitBtn1Click() {
     Phase = 2;
     Timer1->start();
   } catch (...) {
-    ShowMessage("Ocorreu um Erro e o Bd n\xE3o Conectou!");
+    ShowMessage("Ocorreu um Erro e o Bd não Conectou!");
   }
+}
+
+void TWorkbenchForm::ShowCharSet() {
+  if (!char_set_label_) {
+    char_set_label_ = new QLabel(this);
+    char_set_label_->setObjectName("CharSetLabel");
+    statusBar()->addPermanentWidget(char_set_label_);
+  }
+  const std::string name = CharSetName(IBDatabase1->CharSetId());
+  char_set_label_->setText(QString::fromUtf8("Conjunto de caracteres: ") +
+                           ToQt(name.empty() ? "NONE" : name));
 }
 
 QTreeWidgetItem* TWorkbenchForm::TablesNode() const {
@@ -87,7 +111,7 @@ void TWorkbenchForm::FillTablesNode(const TStringList& names) {
   QTreeWidgetItem* tables = TablesNode();
   qDeleteAll(tables->takeChildren());
   for (const std::string& name : names.Lines()) {
-    auto* item = new QTreeWidgetItem(tables, {FromLatin1(name)});
+    auto* item = new QTreeWidgetItem(tables, {ToQt(name)});
     item->setFlags(item->flags() | Qt::ItemIsEditable);
   }
 }

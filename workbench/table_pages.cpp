@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <cstdio>
 
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 #include "workbench/main_form.h"
 
 TDBGrid* TWorkbenchForm::MakeGrid(QWidget* page) {
@@ -21,7 +21,7 @@ void TWorkbenchForm::TreeView1KeyPress(char& key) {
   if (TreeView1->topLevelItemCount() == 0 || TreeView1->topLevelItem(0)->text(0) != "TABELAS")
     return;
   const QString caption = node->text(0);
-  const std::string name = ToLatin1(caption);
+  const std::string name = FromQt(caption);
 
   auto* table = new TIBTable(this);
   auto* source = new TDataSource(this);
@@ -82,7 +82,7 @@ void TWorkbenchForm::CloseForSignal() {
     const auto* own = dynamic_cast<const Exception*>(&error);
     std::fprintf(stderr, "%s: edits not saved: %s\n",
                  qPrintable(QCoreApplication::applicationName()),
-                 FromLatin1(own ? own->Message() : error.what()).toLocal8Bit().constData());
+                 ToQt(own ? own->Message() : error.what()).toLocal8Bit().constData());
   });
   closing_for_signal_ = true;
   close();

@@ -187,6 +187,20 @@ bool TIBDatabase::HasDefaultValue(const std::string& relation, const std::string
   return schema_->HasDefaultValue(relation, field);
 }
 
+std::string TIBDatabase::DefaultCharSetName() {
+  std::string name;
+  RunInInternalTransaction(this, [&](TIBTransaction* transaction) {
+    TIBSQL sql(this);
+    sql.SetDatabase(this);
+    sql.SetTransaction(transaction);
+    sql.SQL().Add("Select RDB$CHARACTER_SET_NAME from RDB$DATABASE");
+    sql.ExecQuery();
+    if (!sql.Eof()) name = sql.Fields(0).AsTrimString();
+    sql.Close();
+  });
+  return name.empty() ? "NONE" : name;
+}
+
 bool TIBDatabase::FilledOnInsert(const std::string& relation, const std::string& field) {
   return schema_->FilledOnInsert(relation, field);
 }

@@ -151,6 +151,9 @@ class TIBDatabase : public TCustomConnection {
   bool HasComputedValue(const std::string& relation, const std::string& field);
   bool HasDefaultValue(const std::string& relation, const std::string& field);
   bool FilledOnInsert(const std::string& relation, const std::string& field);
+  // The database's default character set ("NONE" when it has none), asked in the
+  // internal transaction.
+  std::string DefaultCharSetName();
   TIBSchema* Schema() const { return schema_.get(); }
 
   // The status check for every client call made for this connection: clears the idle

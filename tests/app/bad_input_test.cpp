@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "app_test_support.h"
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 #include "support/temp_database.h"
 
 namespace {
@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kConnected[] = "Conectado com Sucesso!";
-const char kFailed[] = "Ocorreu um Erro e o Bd n\xE3o Conectou!";
+const char kFailed[] = "Ocorreu um Erro e o Bd não Conectou!";
 
 class BadInputTest : public ShellTest {
  protected:
@@ -35,7 +35,7 @@ class BadInputTest : public ShellTest {
   std::vector<std::string> TableNames() {
     std::vector<std::string> names;
     for (int i = 0; i < form.TablesNode()->childCount(); ++i)
-      names.push_back(ToLatin1(form.TablesNode()->child(i)->text(0)));
+      names.push_back(FromQt(form.TablesNode()->child(i)->text(0)));
     return names;
   }
   // Types `text` over the current cell of `grid` and presses F4.

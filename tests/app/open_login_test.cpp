@@ -1,18 +1,19 @@
 // The first road through the program: choose a database file, log in, see the tables.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QTreeWidgetItem>
 #include <fstream>
 
 #include "app_test_support.h"
 #include "data/statement/sql.h"
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 #include "support/temp_database.h"
 
 namespace {
 
 const char kConnected[] = "Conectado com Sucesso!";
-const char kFailed[] = "Ocorreu um Erro e o Bd n\xE3o Conectou!";
+const char kFailed[] = "Ocorreu um Erro e o Bd não Conectou!";
 
 std::vector<std::string> Children(const QTreeWidgetItem* node) {
   std::vector<std::string> names;
@@ -53,9 +54,8 @@ TEST_F(OpenLoginTest, SuccessfulConnectListsTheUserTablesAndGrowsTheWindow) {
   LogIn("SYSDBA", "masterkey");
   EXPECT_EQ(recorder.messages, std::vector<std::string>{kConnected});
   EXPECT_TRUE(form.IBDatabase1->Connected());
-  EXPECT_EQ(
-      form.IBDatabase1->Params().Lines(),
-      (std::vector<std::string>{"user_name=SYSDBA", "password=masterkey", "lc_ctype=ISO8859_1"}));
+  EXPECT_EQ(form.IBDatabase1->Params().Lines(),
+            (std::vector<std::string>{"user_name=SYSDBA", "password=masterkey", "lc_ctype=UTF8"}));
   // Tables in name order, "$" names included, views and system tables left out.
   EXPECT_EQ(Children(form.TablesNode()),
             (std::vector<std::string>{"ALPHA", "PRICE$LIST", "ZEBRA"}));
@@ -91,7 +91,7 @@ TEST_F(OpenLoginTest, FailedConnectShowsItsMessageAndKeepsTheLoginPanel) {
     EXPECT_EQ(recorder.messages, std::vector<std::string>{kFailed}) << path;
     // Empty user and password still send all three lines.
     EXPECT_EQ(form.IBDatabase1->Params().Lines(),
-              (std::vector<std::string>{"user_name=", "password=", "lc_ctype=ISO8859_1"}));
+              (std::vector<std::string>{"user_name=", "password=", "lc_ctype=UTF8"}));
     EXPECT_FALSE(form.IBDatabase1->Connected());
     EXPECT_TRUE(form.Panel1->isVisible());
     EXPECT_FALSE(form.TreeView1->isVisible());
@@ -115,14 +115,36 @@ TEST_F(OpenLoginTest, KeyboardAloneLogsIn) {
   EXPECT_EQ(form.IBDatabase1->Params().Strings(1), "password=pw");
 }
 
-TEST_F(OpenLoginTest, TextOutsideLatin1IsRefusedBeforeTheParametersChange) {
+TEST_F(OpenLoginTest, TheConnectionsCharacterSetIsChosenByTheDatabaseOrTheUser) {
+  auto char_set_shown = [&] {
+    auto* label = form.findChild<QLabel*>("CharSetLabel");
+    return label ? label->text().toStdString() : std::string("<no label>");
+  };
+  // Any script in the login panel goes as typed.
   form.ChooseDatabasePath(db.Path());
+  LogIn(QString::fromUtf8("\xE7\x94\xA8\xE6\x88\xB7"), "x");
+  ASSERT_TRUE(form.IBDatabase1->Connected());
+  EXPECT_EQ(form.IBDatabase1->Params().Strings(0), "user_name=\xE7\x94\xA8\xE6\x88\xB7");
+  EXPECT_EQ(form.IBDatabase1->Params().Values("lc_ctype"), "UTF8");
+  EXPECT_EQ(char_set_shown(), "Conjunto de caracteres: UTF8");
+
+  // A database whose default set is NONE is read in ISO8859_1, as older programs wrote it.
+  TempDatabaseOptions none;
+  none.charset = "NONE";
+  none.setup = "create table OLD (ID integer);\n";
+  TempDatabase old(none);
+  form.Abrir1Click();
+  form.ChooseDatabasePath(old.Path());
   LogIn("SYSDBA", "x");
   ASSERT_TRUE(form.IBDatabase1->Connected());
-  const std::vector<std::string> before = form.IBDatabase1->Params().Lines();
-  form.Edit1->setText(QString::fromUtf8("\xE7\x94\xA8\xE6\x88\xB7"));  // not Latin-1
-  EXPECT_THROW(form.BitBtn1Click(), EConvertError);
-  EXPECT_EQ(form.IBDatabase1->Params().Lines(), before);
+  EXPECT_EQ(form.IBDatabase1->Params().Values("lc_ctype"), "ISO8859_1");
+  EXPECT_EQ(char_set_shown(), "Conjunto de caracteres: ISO8859_1");
+
+  // The user's choice holds over both.
+  form.SetConnectionCharSet("WIN1252");
+  LogIn("SYSDBA", "x");
+  EXPECT_EQ(form.IBDatabase1->Params().Values("lc_ctype"), "WIN1252");
+  EXPECT_EQ(char_set_shown(), "Conjunto de caracteres: WIN1252");
 }
 
 TEST_F(OpenLoginTest, OpenDialogChoosesThePathAndACancelKeepsTheEarlierOne) {

@@ -63,7 +63,7 @@ class WorkbenchFlowTest : public ShellTest {
 
 TEST_F(WorkbenchFlowTest, F9RunsTheFirstLineAsQueryOrCommandAndF4MakesItDurable) {
   Type("", Qt::Key_F9);
-  EXPECT_EQ(recorder.messages, std::vector<std::string>{"N\xE3o tem o que Executar!"});
+  EXPECT_EQ(recorder.messages, std::vector<std::string>{"Não tem o que Executar!"});
 
   // A first line longer than the editor is wide still runs whole.
   Type("select NAME from CUSTOMERS where ID >= 2" + QString(300, ' ') + "order by ID desc\nxx",
@@ -88,8 +88,8 @@ TEST_F(WorkbenchFlowTest, F9RunsTheFirstLineAsQueryOrCommandAndF4MakesItDurable)
   Type("set transaction read committed", Qt::Key_F9);
   EXPECT_EQ(recorder.errors.size(), 1u);
   EXPECT_EQ(recorder.messages,
-            (std::vector<std::string>{"Par\xE2metros (:nome) n\xE3o s\xE3o aceitos no console!",
-                                      "Use F4 para gravar; SET TRANSACTION n\xE3o \xE9 aceito "
+            (std::vector<std::string>{"Parâmetros (:nome) não são aceitos no console!",
+                                      "Use F4 para gravar; SET TRANSACTION não é aceito "
                                       "no console!"}));
 }
 
@@ -106,7 +106,7 @@ TEST_F(WorkbenchFlowTest, F10OpensTheTableFilteredAndWithoutAConditionWhole) {
   recorder.messages.clear();
   Type("CUSTOMERS", Qt::Key_F10);
   EXPECT_EQ(recorder.messages,
-            std::vector<std::string>{"N\xE3o encontrei FROM na primeira linha!"});
+            std::vector<std::string>{"Não encontrei FROM na primeira linha!"});
   EXPECT_TRUE(form.IBTable1->Active()) << "nothing was closed or opened";
 
   // A name in double quotes keeps its case.

@@ -118,8 +118,10 @@ TEST(Identifiers, QuoteAndNormalize) {
   EXPECT_EQ(NormalizeSqlIdentifier(1, " \"abc\" "), "\"ABC\"");
   EXPECT_EQ(NormalizeSqlIdentifier(3, "\""), "");
   EXPECT_EQ(NormalizeSqlIdentifier(3, ""), "");
-  // ISO8859_1 accented letters are upper-cased too.
-  EXPECT_EQ(NormalizeSqlIdentifier(1, "a\xe7\xe3o\xf7"), "A\xc7\xc3O\xf7");
+  // Accented letters are upper-cased too, in UTF-8; the division sign and other scripts
+  // stay as they are.
+  EXPECT_EQ(NormalizeSqlIdentifier(1, "ação÷"), "AÇÃO÷");
+  EXPECT_EQ(NormalizeSqlIdentifier(3, "número 中文"), "NÚMERO 中文");
 }
 
 }  // namespace

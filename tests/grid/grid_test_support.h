@@ -16,7 +16,7 @@
 #include "data/dataset/dataset.h"
 #include "grid/db_grid.h"
 #include "grid/grid_hooks.h"
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 #include "support/qt_environment.h"
 
 inline auto* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
@@ -130,7 +130,7 @@ class TMemoryDataSet : public TDataSet {
       value.reset();
     else if (field->DataType() == ftString)
       value = std::string(static_cast<const char*>(buffer),
-                          strnlen(static_cast<const char*>(buffer), field->Size()));
+                          strnlen(static_cast<const char*>(buffer), field->DataSize() - 1));
     else
       value = std::string(static_cast<const char*>(buffer), field->DataSize());
     SetModified(true);

@@ -122,7 +122,7 @@ TEST_F(ConsoleKeysTest, CtrlEnterRunsTheStatementUnderTheCursorByItsPreparedType
   Type("set transaction|");
   Press(Qt::Key_Return);
   EXPECT_EQ(Errors(), std::vector<std::string>{
-                          "Use F4 para gravar; SET TRANSACTION n\xE3o \xE9 aceito no console!"});
+                          "Use F4 para gravar; SET TRANSACTION não é aceito no console!"});
 }
 
 TEST_F(ConsoleKeysTest, ASelectionRunsTheSelectedText) {
@@ -211,8 +211,7 @@ TEST_F(ConsoleKeysTest, MarkersAreAskedTypedAndMayBeNull) {
   recorder.parameter_answers = {{{"", "", "abc", false}}};
   Type("delete from T where ID = :ID");
   Press(Qt::Key_Return);
-  EXPECT_EQ(Errors(),
-            std::vector<std::string>{"'abc' n\xE3o \xE9 um inteiro v\xE1lido para ID (INTEGER)"});
+  EXPECT_EQ(Errors(), std::vector<std::string>{"'abc' não é um inteiro válido para ID (INTEGER)"});
   // A cancelled dialog runs nothing and says nothing.
   Press(Qt::Key_Return);
   EXPECT_EQ(Errors(), std::vector<std::string>{});
@@ -331,7 +330,7 @@ TEST_F(ConsoleKeysTest, EscCancelsALongStatementAndTheConnectionGoesOn) {
   EXPECT_LT(seconds, 10.0);
   EXPECT_GE(seconds, 1.5);
   EXPECT_EQ(Errors(), std::vector<std::string>{});
-  EXPECT_EQ(recorder.messages, std::vector<std::string>{"Opera\xE7\xE3o cancelada"});
+  EXPECT_EQ(recorder.messages, std::vector<std::string>{"Operação cancelada"});
   EXPECT_FALSE(TLongCallWindow::Busy());
   EXPECT_EQ(form->DBGrid1->DataSource(), form->DsQuery);  // given back after the cancel
   EXPECT_EQ(Status(), "Opera\u00E7\u00E3o cancelada");

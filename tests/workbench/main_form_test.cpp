@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 #include "support/qt_environment.h"
 #include "workbench/dialogs.h"
 
@@ -209,7 +209,7 @@ TEST(ErrorBoxTextTest, AppendsAFullStopOnlyAfterCharactersAboveIt) {
   for (const char* kept : {"", "Done.", "Stop!", "f(x)", "a,", "a-", "a ", "a\r\n"}) {
     EXPECT_EQ(ErrorBoxText(kept), kept) << kept;
   }
-  for (const char* extended : {"abc", "code 9", "a/b", "Z", "Usu\xE1rio"}) {
+  for (const char* extended : {"abc", "code 9", "a/b", "Z", "Usuário"}) {
     EXPECT_EQ(ErrorBoxText(extended), std::string(extended) + ".") << extended;
   }
 }
@@ -244,17 +244,11 @@ TEST_F(MainFormTest, OpenDialogAddsTheDefaultExtensionToANameWithoutOne) {
   EXPECT_EQ(recorder.open_default_exts[0], "gdb");
 }
 
-TEST(Latin1Test, RoundTripsEveryByteAndRefusesWhatLatin1CannotHold) {
-  std::string all;
-  for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
-  EXPECT_EQ(ToLatin1(FromLatin1(all)), all);
-  EXPECT_EQ(ToLatin1(QStringLiteral("Usuário")), "Usu\xE1rio");
-  try {
-    ToLatin1(QStringLiteral("preço €"));
-    FAIL() << "no exception";
-  } catch (const EConvertError& error) {
-    EXPECT_NE(error.Message().find("U+20AC"), std::string::npos) << error.Message();
-  }
+TEST(QtTextTest, AnyScriptCrossesBetweenUtf8AndQtWhole) {
+  const std::string text = "Usuário Жизнь 中文 😀";
+  EXPECT_EQ(ToQt(text), QString::fromUtf8("Usuário Жизнь 中文 😀"));
+  EXPECT_EQ(ToQt(text).size(), 19) << "the emoji is two UTF-16 units";
+  EXPECT_EQ(FromQt(ToQt(text)), text);
 }
 
 // The real boxes, closed by a key from a timer so that the test never waits on them.

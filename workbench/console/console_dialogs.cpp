@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 #include "workbench/dialogs.h"
 
 bool TDialogs::AskParameters(QWidget* parent, std::vector<TParameterValue>* values) {
@@ -21,9 +21,9 @@ bool TDialogs::AskParameters(QWidget* parent, std::vector<TParameterValue>* valu
   int row = 0;
   for (const TParameterValue& value : *values) {
     layout->addWidget(
-        new QLabel(FromLatin1(value.name) + " (" + FromLatin1(value.type_name) + ")", &dialog), row,
+        new QLabel(ToQt(value.name) + " (" + ToQt(value.type_name) + ")", &dialog), row,
         0);
-    auto* edit = new QLineEdit(FromLatin1(value.text), &dialog);
+    auto* edit = new QLineEdit(ToQt(value.text), &dialog);
     auto* null = new QCheckBox(QStringLiteral("NULL"), &dialog);
     null->setChecked(value.is_null);
     QObject::connect(null, &QCheckBox::toggled, edit, &QLineEdit::setDisabled);
@@ -41,7 +41,7 @@ bool TDialogs::AskParameters(QWidget* parent, std::vector<TParameterValue>* valu
   if (dialog.exec() != QDialog::Accepted) return false;
   for (size_t i = 0; i < values->size(); ++i) {
     (*values)[i].is_null = nulls[i]->isChecked();
-    (*values)[i].text = ToLatin1(edits[i]->text());
+    (*values)[i].text = FromQt(edits[i]->text());
   }
   return true;
 }

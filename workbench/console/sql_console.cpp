@@ -12,7 +12,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 #include "workbench/console/long_call_window.h"
 #include "workbench/main_form.h"
 #include "workbench/objects/object_tree.h"
@@ -28,7 +28,7 @@ std::vector<TScriptStatement> ReadStatements(const QString& text, int first_line
   for (TScriptStatement& statement : statements) {
     statement.line += first_line - 1;
     try {
-      statement.text = ToLatin1(text.mid(static_cast<qsizetype>(statement.begin),
+      statement.text = FromQt(text.mid(static_cast<qsizetype>(statement.begin),
                                          static_cast<qsizetype>(statement.end - statement.begin)));
     } catch (const Exception& error) {
       throw EScriptError(statement.line, error.Message());
@@ -167,14 +167,14 @@ std::vector<TScriptStatement> ChosenStatements(QPlainTextEdit* editor, QString* 
     return {};
   *shown = text.mid(static_cast<qsizetype>(statement.begin),
                     static_cast<qsizetype>(statement.end - statement.begin));
-  statement.text = ToLatin1(*shown);
+  statement.text = FromQt(*shown);
   return {statement};
 }
 
 // Says so when there is nothing to run, as F9 does.
 bool NothingToRun(const std::vector<TScriptStatement>& statements) {
   if (!statements.empty()) return false;
-  ShowMessage("N\xE3o tem o que Executar!");
+  ShowMessage("Não tem o que Executar!");
   return true;
 }
 
@@ -211,7 +211,7 @@ void TSqlConsole::Run(const QString& shown, const std::vector<TScriptStatement>&
     } catch (const std::exception& error) {
       GiveBackRows();
       const bool cancelled = IsCancelError(error);
-      const QString outcome = cancelled ? FromLatin1(kCancelledText) : FromLatin1(error.what());
+      const QString outcome = cancelled ? ToQt(kCancelledText) : ToQt(error.what());
       Report(outcome);
       history_->Add(shown, outcome);
       if (const auto* failed = dynamic_cast<const EScriptError*>(&error)) {
@@ -223,7 +223,7 @@ void TSqlConsole::Run(const QString& shown, const std::vector<TScriptStatement>&
       return;
     }
   }
-  const QString outcome = FromLatin1(ReportText(report));
+  const QString outcome = ToQt(ReportText(report));
   Report(outcome);
   history_->Add(shown, outcome);
 }
@@ -235,7 +235,7 @@ void TSqlConsole::ShowPlan() {
   TStatementRunner runner(*form_->IBQuery1, *this);
   const std::string plan = runner.Plan(statements.front().text);
   PlanView->setPlainText(plan.empty() ? QStringLiteral("(sem plano para este comando)")
-                                      : FromLatin1(plan));
+                                      : ToQt(plan));
   PlanView->show();
   LayOutEditor();
 }
@@ -291,7 +291,7 @@ void TSqlConsole::OpenSqlFile() {
   QFile file(name);
   if (!file.open(QIODevice::ReadOnly))
     throw Exception(
-        ToLatin1(QStringLiteral("Não foi possível abrir ") + name + ": " + file.errorString()));
+        FromQt(QStringLiteral("Não foi possível abrir ") + name + ": " + file.errorString()));
   form_->RichEdit1->setPlainText(QString::fromUtf8(file.readAll()));
   Report(QStringLiteral("Aberto: ") + name);
 }
@@ -303,7 +303,7 @@ void TSqlConsole::SaveSqlFile() {
   if (!file.open(QIODevice::WriteOnly) ||
       file.write(form_->RichEdit1->toPlainText().toUtf8()) < 0 || !file.commit())
     throw Exception(
-        ToLatin1(QStringLiteral("Não foi possível gravar ") + name + ": " + file.errorString()));
+        FromQt(QStringLiteral("Não foi possível gravar ") + name + ": " + file.errorString()));
   Report(QStringLiteral("Gravado: ") + name);
 }
 

@@ -10,7 +10,7 @@
 #include <QStandardPaths>
 
 #include "data/errors/errors.h"
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 
 QString TSqlHistory::DefaultFile() {
   const QByteArray chosen = qgetenv("TAVREL_DATA_DIR");
@@ -51,7 +51,7 @@ void TSqlHistory::Save() const {
   if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(items).toJson()) < 0 ||
       !file.commit())
     throw Exception(
-        ToLatin1(QString::fromLatin1("N\xE3o foi poss\xEDvel gravar o hist\xF3rico em ") + file_ +
+        FromQt(QString::fromUtf8("Não foi possível gravar o histórico em ") + file_ +
                  ": " + file.errorString()));
 }
 

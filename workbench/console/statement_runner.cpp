@@ -9,9 +9,9 @@
 #include "data/transaction/transaction.h"
 #include "workbench/console_text.h"
 
-const char* const kCancelledText = "Opera\xE7\xE3o cancelada";
+const char* const kCancelledText = "Operação cancelada";
 const char* const kSetTransactionRefused =
-    "Use F4 para gravar; SET TRANSACTION n\xE3o \xE9 aceito no console!";
+    "Use F4 para gravar; SET TRANSACTION não é aceito no console!";
 
 namespace {
 
@@ -121,8 +121,8 @@ std::string TypeName(const TIBXSQLVAR& var) {
 }
 
 [[noreturn]] void RaiseBadValue(const TParameterValue& value, const char* kind) {
-  throw EConvertError("'" + value.text + "' n\xE3o \xE9 " + kind + " v\xE1lido para " + value.name +
-                      " (" + value.type_name + ")");
+  throw EConvertError("'" + value.text + "' não é " + kind + " válido para " + value.name + " (" +
+                      value.type_name + ")");
 }
 
 // The dialog's text read as the marker's described type: numbers and truth values are
@@ -151,7 +151,7 @@ TVariant ReadValue(const TIBXSQLVAR& var, const TParameterValue& value) {
       double number = 0;
       if (auto [end, error] = std::from_chars(dotted.data(), dotted.data() + dotted.size(), number);
           dotted.empty() || error != std::errc() || end != dotted.data() + dotted.size())
-        RaiseBadValue(value, "um n\xFAmero");
+        RaiseBadValue(value, "um número");
       return TVariant(number);
     }
     case SQL_BOOLEAN: {
@@ -190,9 +190,9 @@ std::string ReportText(const TRunReport& report) {
       return Rows(report.rows, "linha alterada", "linhas alteradas") + took;
     case SQLDelete:
       return Rows(report.rows,
-                  "linha exclu\xED"
+                  "linha excluí"
                   "da",
-                  "linhas exclu\xED"
+                  "linhas excluí"
                   "das") +
              took;
     default:

@@ -10,7 +10,7 @@
 
 #include "data/database/ib_base.h"
 
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 #include "workbench/main_form.h"
 #include "workbench/objects/structure_page.h"
 
@@ -128,7 +128,7 @@ void TObjectTree::Fill(QTreeWidgetItem* root) {
   const std::vector<std::string> names = ListObjectNames(form_->IBDatabase1, kind);
   qDeleteAll(root->takeChildren());
   for (const std::string& name : names) {
-    auto* item = new QTreeWidgetItem(root, {FromLatin1(name)});
+    auto* item = new QTreeWidgetItem(root, {ToQt(name)});
     item->setFlags(item->flags() | Qt::ItemIsEditable);
   }
   root->setText(0, Title(kind) + QStringLiteral(" (%1)").arg(names.size()));
@@ -161,7 +161,7 @@ void TObjectTree::Refresh() {
   const std::vector<std::string> names = ListObjectNames(form_->IBDatabase1, TObjectKind::Table);
   qDeleteAll(tables->takeChildren());
   for (const std::string& name : names) {
-    auto* item = new QTreeWidgetItem(tables, {FromLatin1(name)});
+    auto* item = new QTreeWidgetItem(tables, {ToQt(name)});
     item->setFlags(item->flags() | Qt::ItemIsEditable);
   }
   ApplyFilter(tables);
@@ -203,7 +203,7 @@ std::optional<std::pair<TObjectKind, std::string>> TObjectTree::ObjectOf(
     kind = static_cast<TObjectKind>(root->data(0, kKindRole).toInt());
   else if (root != form_->TablesNode())
     return std::nullopt;
-  return std::make_pair(kind, ToLatin1(node->text(0)));
+  return std::make_pair(kind, FromQt(node->text(0)));
 }
 
 void TObjectTree::OpenStructure(QTreeWidgetItem* node) {

@@ -10,16 +10,16 @@
 #include <vector>
 
 #include "data/metadata/ddl.h"
-#include "grid/latin1.h"
+#include "grid/qt_text.h"
 #include "workbench/main_form.h"
 
 namespace {
 
-// A row of cells: data-layer text through FromLatin1, the page's own words as they are.
+// A row of cells: data-layer text through ToQt, the page's own words as they are.
 using TRow = QStringList;
 
 QString Q(const std::string& text) {
-  return FromLatin1(text);
+  return ToQt(text);
 }
 QString Q(int64_t number) {
   return QString::number(number);
@@ -34,7 +34,7 @@ QString Joined(const std::vector<std::string>& names) {
   return list.join(QStringLiteral(", "));
 }
 
-// A read-only grid of text cells; data-layer text goes through FromLatin1.
+// A read-only grid of text cells; data-layer text goes through ToQt.
 QTableWidget* Grid(const QStringList& headers, const std::vector<TRow>& rows) {
   auto* grid = new QTableWidget(static_cast<int>(rows.size()), headers.size());
   grid->setHorizontalHeaderLabels(headers);
@@ -53,7 +53,7 @@ QTableWidget* Properties(const std::vector<TRow>& rows) {
 }
 
 QPlainTextEdit* Text(const std::string& text) {
-  auto* view = new QPlainTextEdit(FromLatin1(text));
+  auto* view = new QPlainTextEdit(ToQt(text));
   view->setReadOnly(true);
   view->setLineWrapMode(QPlainTextEdit::NoWrap);
   QFont font(QStringLiteral("Monospace"));
@@ -174,7 +174,7 @@ void AddTabs(QTabWidget* tabs, TIBDatabase* db, TObjectKind kind, const std::str
 }  // namespace
 
 QString StructureCaption(const std::string& name) {
-  return QStringLiteral("Estrutura: ") + FromLatin1(name);
+  return QStringLiteral("Estrutura: ") + ToQt(name);
 }
 
 void OpenStructurePage(TWorkbenchForm* form, TObjectKind kind, const std::string& name) {

@@ -213,7 +213,8 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   Timer1 = new QTimer(this);
   Timer1->setInterval(1);
   OpenDialog1.SetDefaultExt("gdb");
-  new TObjectTree(this);  // after the form's own filters, so it sees the tree's keys first
+  // After the form's own filters, so it sees the tree's keys first.
+  object_tree_ = new TObjectTree(this);
   Console = new TSqlConsole(this);
 
   SetOuterSize(330, 80);
@@ -221,6 +222,13 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
 
 TWorkbenchForm::~TWorkbenchForm() {
   Timer1->stop();
+  // The tree's and the console's filters read this form: they go before the controls
+  // do, or the events of their destruction would reach them through a form that is no
+  // longer whole.
+  delete object_tree_;
+  object_tree_ = nullptr;
+  delete Console;
+  Console = nullptr;
   // Components go while the window and its controls are still whole.
   BeginDestruction();
   DestroyComponents();

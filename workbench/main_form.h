@@ -71,6 +71,8 @@ class TAutoSizeLabel : public QLabel {
   void SetCaption(const QString& caption);
 };
 
+class TObjectTree;
+
 class TWorkbenchForm : public QMainWindow, public TComponent {
  public:
   explicit TWorkbenchForm(QWidget* parent = nullptr);
@@ -170,6 +172,7 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
 
  private:
   std::string connection_char_set_;
+  TObjectTree* object_tree_ = nullptr;
   QLabel* char_set_label_ = nullptr;
   // The status bar's mark of the connection's character set.
   void ShowCharSet();

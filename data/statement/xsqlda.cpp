@@ -108,11 +108,15 @@ void ToIsc(TDateTime value, ISC_DATE& date, ISC_TIME& time) {
 
 TIBXSQLVAR::TIBXSQLVAR(TIBXSQLDA* parent, int index) : parent_(parent), index_(index) {}
 
+const TIBDatabase* TIBXSQLVAR::Connection() const {
+  const TIBSQL* statement = parent_->Statement();
+  return statement ? statement->Database() : nullptr;
+}
+
 // Names come in the connection's character set.
 std::string TIBXSQLVAR::NameText(const char* text, short length) const {
-  const TIBDatabase* database = parent_->Statement() ? parent_->Statement()->Database() : nullptr;
   const std::string bytes = SlotText(text, length);
-  return database ? database->DecodeName(bytes) : bytes;
+  return Connection() ? Connection()->DecodeName(bytes) : bytes;
 }
 std::string TIBXSQLVAR::SqlName() const {
   return NameText(slot_->sqlname, slot_->sqlname_length);
@@ -131,19 +135,22 @@ int TIBXSQLVAR::MaxChars() const {
   return char_set_ < 0 ? max_len_ : max_len_ / std::max(BytesPerChar(char_set_), 1);
 }
 
+bool TIBXSQLVAR::TextSets(int& id, int& legacy) const {
+  const TIBDatabase* database = Connection();
+  id = char_set_ >= 0 ? char_set_ : database ? database->CharSetId() : csNone;
+  legacy = database ? database->LegacyCharSetId() : csIso8859_1;
+  // Text of a NONE connection that the server described in no set goes as it is.
+  return char_set_ >= 0 || id != csNone;
+}
+
 std::string TIBXSQLVAR::DecodeValue(const std::string& bytes) const {
-  const TIBDatabase* database = parent_->Statement() ? parent_->Statement()->Database() : nullptr;
-  const int id = char_set_ >= 0 ? char_set_ : database ? database->CharSetId() : csNone;
-  // A NONE connection's bytes of another set are that set's; of its own, as they are.
-  if (id == csNone && (!database || database->CharSetId() == csNone) && char_set_ < 0) return bytes;
-  return DecodeText(bytes, id, database ? database->LegacyCharSetId() : csIso8859_1);
+  int id, legacy;
+  return TextSets(id, legacy) ? DecodeText(bytes, id, legacy) : bytes;
 }
 
 std::string TIBXSQLVAR::EncodeValue(const std::string& text) const {
-  const TIBDatabase* database = parent_->Statement() ? parent_->Statement()->Database() : nullptr;
-  const int id = char_set_ >= 0 ? char_set_ : database ? database->CharSetId() : csNone;
-  if (id == csNone && (!database || database->CharSetId() == csNone) && char_set_ < 0) return text;
-  return EncodeText(text, id, database ? database->LegacyCharSetId() : csIso8859_1);
+  int id, legacy;
+  return TextSets(id, legacy) ? EncodeText(text, id, legacy) : text;
 }
 
 int TIBXSQLVAR::Dialect() const {

@@ -13,6 +13,7 @@
 #include "data/core/string_list.h"
 #include "data/core/variant.h"
 
+class TIBDatabase;
 class TIBSQL;
 class TIBXSQLDA;
 
@@ -123,6 +124,10 @@ class TIBXSQLVAR {
   std::string DecodeValue(const std::string& bytes) const;
   std::string EncodeValue(const std::string& text) const;
   std::string NameText(const char* text, short length) const;
+  const TIBDatabase* Connection() const;
+  // The set this variable's text is in and the set NONE bytes are read in; false when
+  // its bytes go as they are (text the server described in no set, over NONE).
+  bool TextSets(int& id, int& legacy) const;
   std::string ReadBlob() const;
   ISC_QUAD WriteBlob(const std::string& value);
   double ScaledDouble(double value) const;

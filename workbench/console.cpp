@@ -50,14 +50,11 @@ void TWorkbenchForm::RunFirstLine() {
     return;
   }
   // A transaction statement must go through the transaction object, or every dataset
-  // would be left on a transaction that no longer exists.
-  auto end_transaction = [this](bool commit, bool retaining) {
-    EndSharedTransaction(commit, retaining);
-  };
-  // The engine's word is RETAIN; the RETAINING that older tools write would not prepare.
+  // would be left on a transaction that no longer exists. The engine's word is RETAIN; the
+  // RETAINING that older tools write would not prepare.
   const std::string first = FirstWord(line);
   if ((first == "COMMIT" || first == "ROLLBACK") && ContainsWord(line, "RETAINING")) {
-    end_transaction(first == "COMMIT", true);
+    EndSharedTransaction(first == "COMMIT", true);
     ShowMessage("Comando Executado com Sucesso!");
     return;
   }
@@ -80,8 +77,8 @@ void TWorkbenchForm::RunFirstLine() {
   switch (IBQuery1->StatementType()) {
     case SQLCommit:
     case SQLRollback:
-      end_transaction(IBQuery1->StatementType() == SQLCommit,
-                      ContainsWord(line, "RETAIN") || ContainsWord(line, "RETAINING"));
+      EndSharedTransaction(IBQuery1->StatementType() == SQLCommit,
+                           ContainsWord(line, "RETAIN") || ContainsWord(line, "RETAINING"));
       break;
     default:
       IBQuery1->ExecSQL();

@@ -154,10 +154,7 @@ void TIBCustomDataSet::LinkAfterRollbackRetaining() {
   if (!Active()) return;
   // What an unposted edit began from may be undone too.
   if (State() == dsEdit || State() == dsInsert) Cancel();
-  ReReadAfterUndo();
-}
-
-void TIBCustomDataSet::ReReadAfterUndo() {
+  // What it shows may be undone: read again, back on the same row where it still is.
   ReopenAtSameRow();
 }
 
@@ -592,7 +589,7 @@ bool TIBCustomDataSet::FetchNext() {
   return true;
 }
 
-void TIBCustomDataSet::RaiseFetchError() {
+void TIBCustomDataSet::RaisePendingError() {
   if (!fetch_error_) return;
   std::exception_ptr error = fetch_error_;
   fetch_error_ = nullptr;
@@ -791,10 +788,6 @@ void TIBCustomDataSet::InternalLast() {
   current_ = fetched_;
 }
 
-void TIBCustomDataSet::RaisePendingError() {
-  RaiseFetchError();
-}
-
 void TIBCustomDataSet::InternalSetToRecord(TRecordBuffer buffer) {
   current_ = Get<int32_t>(buffer, kRecordNumber);
 }
@@ -845,7 +838,7 @@ int TIBCustomDataSet::ResolveBookmark(const TBookmark& bookmark) {
 
 void TIBCustomDataSet::InternalGotoBookmark(const TBookmark& bookmark) {
   const int index = ResolveBookmark(bookmark);
-  RaiseFetchError();
+  RaisePendingError();
   if (index < 0) DatabaseError("The bookmarked row is no longer in the dataset", this);
   current_ = index;
 }
@@ -883,7 +876,7 @@ void TIBCustomDataSet::SetRecNo(int value) {
     value = std::min(value, RecordCount());
   }
   if (value < 1 || value == RecNo()) {
-    RaiseFetchError();
+    RaisePendingError();
     return;
   }
   // The cache position of the value-th row shown: past every deleted row before it.
@@ -894,7 +887,7 @@ void TIBCustomDataSet::SetRecNo(int value) {
   current_ = index;
   Resync();
   DoAfterScroll();
-  RaiseFetchError();
+  RaisePendingError();
 }
 
 int TIBCustomDataSet::RecordCount() const {

@@ -174,9 +174,6 @@ class TIBCustomDataSet : public TDataSet {
   // columns set since
   // the insert began; a descendant may choose the insert text for that row here.
   virtual void PrepareRowInsert(const std::vector<std::string>& /*assigned*/) {}
-  // After a transaction end that keeps the dataset open but undoes what it shows:
-  // re-runs the select, back on the same row where it still exists.
-  virtual void ReReadAfterUndo();
   // Re-runs the select quietly and goes back to the row that was active, found by its
   // DB key (the first row when it is gone); bound controls then hear of a new layout.
   void ReopenAtSameRow();
@@ -229,10 +226,8 @@ class TIBCustomDataSet : public TDataSet {
   void BuildFieldDefs();
   void LayOut();
   // Fetches the select's next row into the cache; false at the end of the cursor. A
-  // failed fetch keeps the rows before it; its error is raised by RaiseFetchError.
+  // failed fetch keeps the rows before it; RaisePendingError raises its error once.
   bool FetchNext();
-  // Raises a fetch failure once, after the operation that met it has finished.
-  void RaiseFetchError();
   void FetchAll();
   void ReadRow(int index, char* buffer) const;
   bool RowVisible(const char* row) const;

@@ -620,9 +620,9 @@ void TIBXSQLVAR::SetTextValue(const std::string& value, bool raw) {
     bytes.push_back(raw ? value : var->EncodeValue(value));
     if (var->max_len_ <= 0) continue;
     // OCTETS text is two digits a byte: its bytes are what must fit.
-    const size_t counted = raw || var->char_set_ == csOctets ? bytes.back().size() : length;
-    const size_t room = raw || var->char_set_ == csOctets ? static_cast<size_t>(var->max_len_)
-                                                          : static_cast<size_t>(var->MaxChars());
+    const bool by_bytes = raw || var->char_set_ == csOctets;
+    const size_t counted = by_bytes ? bytes.back().size() : length;
+    const size_t room = static_cast<size_t>(by_bytes ? var->max_len_ : var->MaxChars());
     if (counted > room || bytes.back().size() > static_cast<size_t>(var->max_len_))
       RaiseClientError(ceStringTooLong, {counted, room});
   }

@@ -59,10 +59,6 @@ size_t DataSizeOf(int type, int scale, int length) {
 
 }  // namespace
 
-void TIBCustomDataSet::TChunkFree::operator()(char* chunk) const {
-  std::free(chunk);
-}
-
 TIBCustomDataSet::TIBCustomDataSet(TComponent* owner) : TDataSet(owner) {
   CheckClientLibraryLoaded();
   base_ = std::make_unique<TIBBase>(this);
@@ -491,15 +487,17 @@ void TIBCustomDataSet::LayOut() {
     Put<int32_t>(row, d + kDataOffset, static_cast<int32_t>(places[i].offset));
   }
 
-  chunk_rows_ = static_cast<size_t>(buffer_chunks_);
-  chunk_bytes_ = CheckedMul(size, chunk_rows_, this);
   row_size_ = size;
   model_row_ = std::move(model);
-  old_row_.reset(static_cast<char*>(std::malloc(size)));
-  if (!old_row_) throw std::bad_alloc();
-  std::memcpy(old_row_.get(), model_row_.get(), size);
-  chunks_.clear();
-  CacheRow(0);  // the first chunk
+  for (TRow* copy : {&old_row_, &scratch_row_}) {
+    copy->reset(static_cast<char*>(std::malloc(size)));
+    if (!*copy) throw std::bad_alloc();
+    std::memcpy(copy->get(), model_row_.get(), size);
+  }
+  scratch_pending_ = false;
+  pack_ = {blob_area_, blob_slot_count_};
+  store_ = std::make_unique<TRowStore>([this](size_t bytes) { return AllocateChunk(bytes); },
+                                       static_cast<size_t>(buffer_chunks_));
 }
 
 void TIBCustomDataSet::InternalClose() {
@@ -519,9 +517,9 @@ void TIBCustomDataSet::InternalClose() {
       d.open_ = false;
       d.fetched_ = 0;
       d.row_size_ = 0;
-      d.chunks_.clear();
-      d.chunks_.shrink_to_fit();
-      d.chunk_bytes_ = 0;
+      d.store_.reset();
+      d.scratch_row_.reset();
+      d.scratch_pending_ = false;
       d.exhausted_ = false;
       d.fetch_failed_ = false;
       d.BindFields(false);
@@ -542,30 +540,42 @@ void* TIBCustomDataSet::AllocateChunk(size_t bytes) {
   return std::malloc(bytes);
 }
 
-// Chunks are separate blocks, so growing never copies the rows already held.
-char* TIBCustomDataSet::CacheRow(int index) {
-  const size_t chunk = static_cast<size_t>(index) / chunk_rows_;
-  while (chunks_.size() <= chunk) {
-    TChunk block(static_cast<char*>(AllocateChunk(chunk_bytes_)));
-    if (!block)
-      DatabaseErrorFmt("Out of memory: the row cache cannot grow beyond %d rows",
-                       {static_cast<long long>(chunks_.size() * chunk_rows_)}, this);
-    chunks_.push_back(std::move(block));
-  }
-  return chunks_[chunk].get() + (static_cast<size_t>(index) % chunk_rows_) * row_size_;
+void TIBCustomDataSet::RaiseCacheFull() const {
+  DatabaseErrorFmt("Out of memory: the row cache cannot grow beyond %d rows",
+                   {static_cast<long long>(fetched_)}, this);
 }
 
 void TIBCustomDataSet::ReadRow(int index, char* buffer) const {
-  const size_t chunk = static_cast<size_t>(index) / chunk_rows_;
-  std::memcpy(buffer, chunks_[chunk].get() + (static_cast<size_t>(index) % chunk_rows_) * row_size_,
-              row_size_);
+  Unpack(store_->Row(index), model_row_.get(), pack_, index, buffer);
+}
+
+void TIBCustomDataSet::StoreRow(int index, const char* row) {
+  const size_t size = PackedSize(row, pack_);
+  const size_t old =
+      index < store_->Count() ? PackedLength(store_->Row(index), model_row_.get(), pack_) : 0;
+  char* room = store_->Place(index, size, old);
+  if (!room) RaiseCacheFull();
+  Pack(row, pack_, room);
+}
+
+void TIBCustomDataSet::StoreFetched() {
+  Put<int32_t>(scratch_row_.get(), kRecordNumber, fetched_);
+  StoreRow(fetched_, scratch_row_.get());
+  scratch_pending_ = false;
+  ++fetched_;
 }
 
 bool TIBCustomDataSet::FetchNext() {
+  if (scratch_pending_) {
+    StoreFetched();
+    return true;
+  }
   if (exhausted_ || fetch_failed_ || !open_ || !q_select_->Open()) return false;
   if (fetched_ == INT_MAX) DatabaseError("Too many rows for the row cache", this);
-  // Room first: a cache that cannot grow must not lose the row just fetched.
-  char* row = CacheRow(fetched_);
+  // Index room first; the row's own room is known once it is here, and it waits in
+  // the scratch row when there is none.
+  if (!store_->ReserveIndex()) RaiseCacheFull();
+  char* row = scratch_row_.get();
   for (;;) {
     try {
       if (!q_select_->Next()) {
@@ -579,13 +589,12 @@ bool TIBCustomDataSet::FetchNext() {
       fetch_error_ = std::current_exception();
       return false;
     }
-    std::memcpy(row, model_row_.get(), row_size_);
-    Put<int32_t>(row, kRecordNumber, fetched_);
     FillRow(q_select_, row, true);
     // A row inserted here is in the cache already; the cursor may bring it again.
     if (!IsInsertedKey(row)) break;
   }
-  ++fetched_;
+  scratch_pending_ = true;
+  StoreFetched();
   return true;
 }
 
@@ -597,7 +606,13 @@ void TIBCustomDataSet::RaisePendingError() {
 }
 
 void TIBCustomDataSet::FetchAll() {
+  int step = 0;
   while (FetchNext()) {
+    if (!OnFetchProgress || ++step < kFetchProgressRows) continue;
+    step = 0;
+    bool stop = false;
+    OnFetchProgress(this, fetched_, stop);
+    if (stop) return;
   }
 }
 
@@ -609,7 +624,7 @@ void TIBCustomDataSet::FetchRowInto(TIBSQL* statement, char* row, int record_num
   Put<int32_t>(row, kRecordNumber, record_number);
   Put<uint8_t>(row, kUpdateStatus, usUnmodified);
   FillRow(statement, row, false);
-  if (record_number >= 0) std::memcpy(CacheRow(record_number), row, row_size_);
+  if (record_number >= 0) StoreRow(record_number, row);
 }
 
 // Every copy is bounded by the slot it goes to. Another statement's columns go to the
@@ -823,16 +838,13 @@ int TIBCustomDataSet::ResolveBookmark(const TBookmark& bookmark) {
   if (!open_ || bookmark.size() != kMarkSize) return -1;
   const int32_t n = Get<int32_t>(bookmark.data(), kMarkRecord);
   const uint64_t key = Get<uint64_t>(bookmark.data(), kMarkKey);
-  auto live = [&](int index) {
-    const char* row = CacheRow(index);
-    return Get<uint8_t>(row, kUpdateStatus) != usDeleted;
-  };
+  auto live = [&](int index) { return PackedStatus(store_->Row(index)) != usDeleted; };
   if (Get<uint32_t>(bookmark.data(), kMarkGeneration) == open_generation_)
     return n >= 0 && n < fetched_ && live(n) ? n : -1;
   if (key == 0) return -1;
   for (int i = 0;; ++i) {
     if (i >= fetched_ && !FetchNext()) return -1;
-    if (Get<uint64_t>(CacheRow(i), kDbKey) == key && live(i)) return i;
+    if (PackedKey(store_->Row(i)) == key && live(i)) return i;
   }
 }
 

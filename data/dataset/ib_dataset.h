@@ -8,11 +8,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "data/dataset/dataset.h"
+#include "data/dataset/packed_row.h"
+#include "data/dataset/row_store.h"
 #include "data/statement/sql.h"
 
 class TIBBase;
@@ -24,7 +27,9 @@ class TIBXSQLVAR;
 
 // The row buffer: a header, one descriptor per output column of the select, the data
 // area, then one blob slot per blob or memo field. It is packed, so every member is
-// read and written through Get/Put (memcpy), never through a cast.
+// read and written through Get/Put (memcpy), never through a cast. Row buffers are as
+// wide as the widest values; only the few the dataset's window needs exist. The cache
+// holds its rows packed (packed_row.h).
 namespace ib_row {
 
 // Header.
@@ -87,8 +92,9 @@ class TIBCustomDataSet : public TDataSet {
   TIBTransaction* Transaction() const;
   void SetTransaction(TIBTransaction* transaction);
 
+  // The rows by which the cache's index grows; 0 or below stores 1000; takes effect at
+  // the next open.
   int BufferChunks() const { return buffer_chunks_; }
-  // 0 or below stores 1000; takes effect at the next open.
   void SetBufferChunks(int value) { buffer_chunks_ = value > 0 ? value : 1000; }
   bool ParamCheck() const { return param_check_; }
   void SetParamCheck(bool value) { param_check_ = value; }
@@ -129,11 +135,16 @@ class TIBCustomDataSet : public TDataSet {
   // The row cache.
   size_t RecordBufferSize() const { return row_size_; }
   int FetchedCount() const { return fetched_; }
-  int CacheChunkCount() const { return static_cast<int>(chunks_.size()); }
-  size_t CacheSize() const { return chunks_.size() * chunk_bytes_; }
+  // The cache's blocks, and the bytes they and its index hold.
+  int CacheChunkCount() const { return store_ ? store_->BlockCount() : 0; }
+  size_t CacheSize() const { return store_ ? store_->Bytes() : 0; }
 
   TNotifyEvent BeforeDatabaseDisconnect, AfterDatabaseDisconnect, DatabaseFree;
   TNotifyEvent BeforeTransactionEnd, AfterTransactionEnd, TransactionFree;
+  // Heard every kFetchProgressRows rows while Last fetches to the end; setting `stop`
+  // ends the fetching there, with the rows fetched kept and the rest still to come.
+  std::function<void(TIBCustomDataSet* sender, int fetched, bool& stop)> OnFetchProgress;
+  static constexpr int kFetchProgressRows = 1000;
 
  protected:
   TIBSQL* QDelete() const { return q_delete_; }
@@ -158,11 +169,11 @@ class TIBCustomDataSet : public TDataSet {
   // (another statement's columns match the select's by name) and, for a record number
   // of 0 or more, into the cache.
   void FetchRowInto(TIBSQL* statement, char* row, int record_number);
-  // Row `index` of the cache, growing it by whole chunks as needed.
-  char* CacheRow(int index);
+  // Row `index` of the cache, packed.
+  char* CachedRow(int index) const { return store_->Row(index); }
   const char* ModelRow() const { return model_row_.get(); }
   char* OldRow() const { return old_row_.get(); }
-  // The cache chunk allocator (malloc); null means no memory.
+  // The cache's block allocator (malloc); null means no memory.
   virtual void* AllocateChunk(size_t bytes);
   bool IsLive(const TIBSQL* statement) const;
   // Live, and with a text.
@@ -208,10 +219,6 @@ class TIBCustomDataSet : public TDataSet {
   void CheckCanDelete() override;
 
  private:
-  struct TChunkFree {
-    void operator()(char* chunk) const;
-  };
-  using TChunk = std::unique_ptr<char, TChunkFree>;
   struct TRowFree {
     void operator()(char* row) const { std::free(row); }
   };
@@ -230,6 +237,11 @@ class TIBCustomDataSet : public TDataSet {
   bool FetchNext();
   void FetchAll();
   void ReadRow(int index, char* buffer) const;
+  // Packs `row` into the cache as row `index` (a new last row at the cache's count).
+  void StoreRow(int index, const char* row);
+  // Places the fetched row that waits in the scratch row.
+  void StoreFetched();
+  [[noreturn]] void RaiseCacheFull() const;
   bool RowVisible(const char* row) const;
   // Copies `source`'s values into `row`; a fresh row is a copy of the model row.
   void FillRow(TIBSQL* statement, char* row, bool fresh);
@@ -308,9 +320,12 @@ class TIBCustomDataSet : public TDataSet {
   TRow old_row_;
   int current_ = -1;
   int fetched_ = 0;
-  std::vector<TChunk> chunks_;
-  size_t chunk_rows_ = 0;
-  size_t chunk_bytes_ = 0;
+  std::unique_ptr<TRowStore> store_;
+  ib_row::TPackLayout pack_;
+  // Where a fetched row is read before it is packed; it waits there when the cache had
+  // no room for it, so that no fetched row is lost.
+  TRow scratch_row_;
+  bool scratch_pending_ = false;
   // The blob streams made for rows; a row's blob slot holds an index here plus 1.
   std::vector<std::shared_ptr<TIBBlobStream>> streams_;
   // The current row index before an insert began, for its cancel.

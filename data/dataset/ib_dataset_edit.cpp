@@ -123,7 +123,7 @@ void TIBCustomDataSet::PlaceInsertedRow(char* row) {
 
 void TIBCustomDataSet::WriteToCache(const char* row) {
   const int record = Get<int32_t>(row, kRecordNumber);
-  if (record >= 0) std::memcpy(CacheRow(record), row, row_size_);
+  if (record >= 0) StoreRow(record, row);
 }
 
 bool TIBCustomDataSet::IsInsertedKey(const char* row) const {

@@ -1,0 +1,191 @@
+#include "data/dataset/packed_row.h"
+
+#include <ibase.h>
+
+#include "data/dataset/ib_dataset.h"
+
+namespace ib_row {
+
+namespace {
+
+// Text lengths reach 32767: one byte below 128, else two with the top bit set.
+inline size_t LengthSize(size_t length) {
+  return length < 0x80 ? 1 : 2;
+}
+inline char* PutLength(char* out, size_t length) {
+  if (length < 0x80) {
+    *out = static_cast<char>(length);
+    return out + 1;
+  }
+  out[0] = static_cast<char>(0x80 | (length >> 8));
+  out[1] = static_cast<char>(length & 0xFF);
+  return out + 2;
+}
+inline const char* GetLength(const char* in, size_t& length) {
+  const auto first = static_cast<unsigned char>(in[0]);
+  if (first < 0x80) {
+    length = first;
+    return in + 1;
+  }
+  length = (static_cast<size_t>(first & 0x7F) << 8) | static_cast<unsigned char>(in[1]);
+  return in + 2;
+}
+
+// One column of a row buffer, as its descriptor says.
+struct TColumnView {
+  int type;
+  size_t size;
+  size_t offset;
+  size_t length;
+  bool null;
+};
+inline TColumnView ViewOf(const char* row, int i) {
+  const size_t d = ColumnOffset(static_cast<size_t>(i));
+  return {Get<int16_t>(row, d + kSqlType), static_cast<size_t>(Get<int16_t>(row, d + kDataSize)),
+          static_cast<size_t>(Get<int32_t>(row, d + kDataOffset)),
+          static_cast<size_t>(std::max<int16_t>(Get<int16_t>(row, d + kDataLength), 0)),
+          Get<uint8_t>(row, d + kNull) != 0};
+}
+
+inline size_t NullBytes(int columns) {
+  return (static_cast<size_t>(columns) + 7) / 8;
+}
+
+// Trailing spaces of a CHAR: the server pads every value to the column's full width.
+inline size_t Trimmed(const char* data, size_t length) {
+  while (length > 0 && data[length - 1] == ' ') --length;
+  return length;
+}
+
+bool HasSlots(const char* row, const TPackLayout& layout) {
+  const size_t bytes = static_cast<size_t>(layout.blob_slots) * kBlobSlotSize;
+  for (size_t i = 0; i < bytes; ++i)
+    if (row[layout.blob_area + i] != 0) return true;
+  return false;
+}
+
+}  // namespace
+
+size_t PackedSize(const char* row, const TPackLayout& layout) {
+  const int columns = Get<int16_t>(row, kColumnCount);
+  size_t size = kPackedHeaderSize + NullBytes(columns);
+  for (int i = 0; i < columns; ++i) {
+    const TColumnView c = ViewOf(row, i);
+    if (c.size == 0 || c.null) continue;
+    if (c.type == SQL_VARYING) {
+      size += LengthSize(c.length) + c.length;
+    } else if (c.type == SQL_TEXT) {
+      const size_t kept = Trimmed(row + c.offset, c.length);
+      size += LengthSize(kept) + LengthSize(c.length - kept) + kept;
+    } else {
+      size += c.size;
+    }
+  }
+  if (HasSlots(row, layout)) size += static_cast<size_t>(layout.blob_slots) * kBlobSlotSize;
+  return size;
+}
+
+void Pack(const char* row, const TPackLayout& layout, char* out) {
+  const int columns = Get<int16_t>(row, kColumnCount);
+  const bool slots = HasSlots(row, layout);
+  out[kPackedStatus] = row[kUpdateStatus];
+  out[kPackedFlags] = static_cast<char>(slots ? kHasBlobSlots : 0);
+  std::memcpy(out + kPackedDbKey, row + kDbKey, kDbKeySize);
+  char* nulls = out + kPackedHeaderSize;
+  std::memset(nulls, 0, NullBytes(columns));
+  char* at = nulls + NullBytes(columns);
+  for (int i = 0; i < columns; ++i) {
+    const TColumnView c = ViewOf(row, i);
+    if (c.size == 0) continue;
+    if (c.null) {
+      nulls[i / 8] = static_cast<char>(nulls[i / 8] | (1 << (i % 8)));
+      continue;
+    }
+    const char* data = row + c.offset;
+    if (c.type == SQL_VARYING) {
+      at = PutLength(at, c.length);
+      std::memcpy(at, data, c.length);
+      at += c.length;
+    } else if (c.type == SQL_TEXT) {
+      const size_t kept = Trimmed(data, c.length);
+      at = PutLength(PutLength(at, kept), c.length - kept);
+      std::memcpy(at, data, kept);
+      at += kept;
+    } else {
+      std::memcpy(at, data, c.size);
+      at += c.size;
+    }
+  }
+  if (slots)
+    std::memcpy(at, row + layout.blob_area, static_cast<size_t>(layout.blob_slots) * kBlobSlotSize);
+}
+
+void Unpack(const char* packed, const char* model, const TPackLayout& layout, int record,
+            char* row) {
+  const int columns = Get<int16_t>(model, kColumnCount);
+  // The descriptors never change; the data area is written column by column.
+  std::memcpy(row, model, ColumnOffset(static_cast<size_t>(columns)));
+  Put<int32_t>(row, kRecordNumber, record);
+  row[kUpdateStatus] = packed[kPackedStatus];
+  std::memcpy(row + kDbKey, packed + kPackedDbKey, kDbKeySize);
+  const char* nulls = packed + kPackedHeaderSize;
+  const char* at = nulls + NullBytes(columns);
+  for (int i = 0; i < columns; ++i) {
+    const size_t d = ColumnOffset(static_cast<size_t>(i));
+    const TColumnView c = ViewOf(model, i);
+    if (c.size == 0) continue;
+    const bool null = (nulls[i / 8] >> (i % 8)) & 1;
+    Put<uint8_t>(row, d + kNull, null);
+    Put<int16_t>(row, d + kDataLength, 0);
+    if (null) continue;
+    char* data = row + c.offset;
+    if (c.type == SQL_VARYING) {
+      size_t length;
+      at = GetLength(at, length);
+      std::memcpy(data, at, length);
+      at += length;
+      Put<int16_t>(row, d + kDataLength, static_cast<int16_t>(length));
+    } else if (c.type == SQL_TEXT) {
+      size_t kept, pad;
+      at = GetLength(GetLength(at, kept), pad);
+      std::memcpy(data, at, kept);
+      std::memset(data + kept, ' ', pad);
+      at += kept;
+      Put<int16_t>(row, d + kDataLength, static_cast<int16_t>(kept + pad));
+    } else {
+      std::memcpy(data, at, c.size);
+      at += c.size;
+    }
+  }
+  const size_t slot_bytes = static_cast<size_t>(layout.blob_slots) * kBlobSlotSize;
+  if (packed[kPackedFlags] & kHasBlobSlots)
+    std::memcpy(row + layout.blob_area, at, slot_bytes);
+  else if (slot_bytes > 0)
+    std::memset(row + layout.blob_area, 0, slot_bytes);
+}
+
+size_t PackedLength(const char* packed, const char* model, const TPackLayout& layout) {
+  const int columns = Get<int16_t>(model, kColumnCount);
+  const char* nulls = packed + kPackedHeaderSize;
+  const char* at = nulls + NullBytes(columns);
+  for (int i = 0; i < columns; ++i) {
+    const TColumnView c = ViewOf(model, i);
+    if (c.size == 0 || ((nulls[i / 8] >> (i % 8)) & 1)) continue;
+    size_t length;
+    if (c.type == SQL_VARYING) {
+      at = GetLength(at, length);
+      at += length;
+    } else if (c.type == SQL_TEXT) {
+      size_t pad;
+      at = GetLength(GetLength(at, length), pad);
+      at += length;
+    } else {
+      at += c.size;
+    }
+  }
+  if (packed[kPackedFlags] & kHasBlobSlots)
+    at += static_cast<size_t>(layout.blob_slots) * kBlobSlotSize;
+  return static_cast<size_t>(at - packed);
+}
+
+}  // namespace ib_row

@@ -399,6 +399,7 @@ void TCustomGrid::mousePressEvent(QMouseEvent* event) {
   RunGridHandler([&] {
     const QPoint point = event->position().toPoint();
     const QPoint cell = MouseCoord(point);
+    mouse_modifiers_ = event->modifiers();
     drag_ = Drag::kNone;
     drag_moved_ = false;
     if (event->button() == Qt::LeftButton && cell.y() >= 0 && cell.y() < fixed_rows_) {
@@ -462,7 +463,18 @@ void TCustomGrid::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TCustomGrid::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) RunGridHandler([&] { DblClick(); });
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint point = event->position().toPoint();
+  const int row = MouseCoord(point).y();
+  const int edge = (grid_options_ & goColSizing) && row >= 0 && row < fixed_rows_
+                       ? SizingColumnAt(point.x())
+                       : -1;
+  RunGridHandler([&] {
+    if (edge >= fixed_cols_)
+      ColumnEdgeDblClick(edge);
+    else
+      DblClick();
+  });
 }
 
 void TCustomGrid::ClickCell(int col, int row, Qt::MouseButton button) {

@@ -107,6 +107,10 @@ class TCustomGrid : public QAbstractScrollArea {
   // A press of `button` on a cell below the fixed rows.
   virtual void ClickCell(int col, int row, Qt::MouseButton button);
   virtual void DblClick() {}
+  // A double click on the right edge of column `col`'s title, where a press sizes it.
+  virtual void ColumnEdgeDblClick(int) {}
+  // The keyboard modifiers of the last mouse press.
+  Qt::KeyboardModifiers MouseModifiers() const { return mouse_modifiers_; }
   // A fixed-row drag moved column `from` to `to`; the widths have moved already.
   virtual void ColumnMoved(int from, int to);
   virtual void ColWidthsChanged() {}
@@ -177,4 +181,5 @@ class TCustomGrid : public QAbstractScrollArea {
   int drag_col_ = -1;
   int drag_start_x_ = 0;
   bool drag_moved_ = false;
+  Qt::KeyboardModifiers mouse_modifiers_ = Qt::NoModifier;
 };

@@ -60,22 +60,6 @@ Qt::Alignment QtAlignment(TAlignment alignment) {
   }
 }
 
-// Types whose values are not edited as a line of text in a cell.
-bool EditedAsText(TFieldType type) {
-  switch (type) {
-    case ftBytes:
-    case ftVarBytes:
-    case ftBlob:
-    case ftMemo:
-    case ftGraphic:
-    case ftFmtMemo:
-    case ftUnknown:
-      return false;
-    default:
-      return true;
-  }
-}
-
 bool IsPrintable(char key) {
   const auto c = static_cast<unsigned char>(key);
   return c >= 32 && c != 127;
@@ -162,6 +146,21 @@ int TDBGridColumns::IndexOfField(const TField* field) const {
 QString FittedCellText(const QString& text, const QFontMetrics& metrics, int width) {
   if (metrics.horizontalAdvance(text) <= width) return text;
   return metrics.elidedText(text, Qt::ElideRight, std::max(0, width), Qt::TextSingleLine);
+}
+
+bool EditedAsText(TFieldType type) {
+  switch (type) {
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftMemo:
+    case ftGraphic:
+    case ftFmtMemo:
+    case ftUnknown:
+      return false;
+    default:
+      return true;
+  }
 }
 
 int DefaultColumnWidth(const TField& field, const std::string& caption, const QFont& font,
@@ -281,6 +280,9 @@ void TDBGridInplaceEdit::HandleKey(QKeyEvent* event) {
     case Qt::Key_Delete:
       to_grid = ctrl;
       break;
+    case Qt::Key_N:
+      to_grid = ctrl && (shift & Qt::ShiftModifier);
+      break;
     case Qt::Key_Left:
     case Qt::Key_Home:
       to_grid = (grid->Options() & dgAlwaysShowEditor) && (ctrl || at_start);
@@ -370,6 +372,7 @@ void TCustomDBGrid::SetDataSource(TDataSource* source) {
   if (source == DataSource()) return;
   HideEditor();
   datalink_->SetModified(false);
+  kept_widths_.clear();  // another dataset's columns
   datalink_->SetDataSource(source);
   InternalLayout();
 }
@@ -432,6 +435,8 @@ void TCustomDBGrid::InternalLayout() {
   if (destroying_) return;
   HideEditor();
   datalink_->SetModified(false);
+  RememberColumnWidths();
+  selection_.Clear();
   // Default columns hold field pointers only from here to the next layout change.
   columns_.Clear();
   const bool titles = options_ & dgTitles;
@@ -455,6 +460,7 @@ void TCustomDBGrid::InternalLayout() {
   SetRowCount(TitleOffset() + 1);
   SetFixedRows(TitleOffset());
   UpdateBufferCount();
+  FitNewColumns();
   SyncWithLink();
 }
 
@@ -695,6 +701,7 @@ void TCustomDBGrid::KeyDown(int& key, Qt::KeyboardModifiers shift) {
   if (OnKeyDown) OnKeyDown(key, shift);
   TDataSet* dataset = ActiveDataSet();
   if (key == 0 || !dataset) return;
+  if (SelectionKey(key, shift)) return;
   const int last = columns_.Count() - 1;
   if (shift & Qt::ControlModifier) {
     switch (key) {
@@ -721,7 +728,19 @@ void TCustomDBGrid::KeyDown(int& key, Qt::KeyboardModifiers shift) {
         SetSelectedIndex(last);
         break;
       case Qt::Key_Delete:
-        DeleteRecord();
+        if (SelectedRowCount() > 0)
+          DeleteSelectedRows();
+        else
+          DeleteRecord();
+        break;
+      case Qt::Key_C:
+        CopyToClipboard();
+        break;
+      case Qt::Key_V:
+        PasteFromClipboard();
+        break;
+      case Qt::Key_N:
+        if (shift & Qt::ShiftModifier) SetCellNull();
         break;
       default:
         break;
@@ -862,8 +881,8 @@ void TCustomDBGrid::TabKey(bool back) {
 void TCustomDBGrid::DeleteRecord() {
   TDataSet* dataset = datalink_->DataSet();
   if (read_only_ || dataset->IsEmpty() || !dataset->CanModify()) return;
-  const char* question = SelectedRowCount() > 1 ? "Delete all selected records?" : "Delete record?";
-  if ((options_ & dgConfirmDelete) && !GridHooks().Confirm(this, "Confirm", question)) return;
+  if ((options_ & dgConfirmDelete) && !GridHooks().Confirm(this, "Confirm", "Delete record?"))
+    return;
   dataset->Delete();
   AfterKeyMove();
 }
@@ -872,18 +891,25 @@ void TCustomDBGrid::DeleteRecord() {
 
 void TCustomDBGrid::ClickCell(int col, int row, Qt::MouseButton button) {
   TDataSet* dataset = ActiveDataSet();
-  if (button != Qt::LeftButton || !dataset) return;
+  if ((button != Qt::LeftButton && button != Qt::RightButton) || !dataset) return;
   const int records = datalink_->RecordCount();
   const int data_row = row - TitleOffset();
   if (data_row >= std::max(1, records)) return;
+  const bool left = button == Qt::LeftButton;
+  if (left && (MouseModifiers() & Qt::ShiftModifier)) return ShiftClick(data_row);
+  if (left && data_row != datalink_->ActiveRecord()) selection_.Clear();
   if (col == Col() && row == Row()) {
-    ShowEditor();
+    if (left)
+      ShowEditor();
+    else
+      ShowCellMenu();
     return;
   }
   CloseEditor();
   if (records > 0 && data_row != datalink_->ActiveRecord())
     dataset->MoveBy(data_row - datalink_->ActiveRecord());
   if (col >= IndicatorOffset()) SetSelectedIndex(col - IndicatorOffset());
+  if (!left) ShowCellMenu();
 }
 
 void TCustomDBGrid::DblClick() {
@@ -920,6 +946,7 @@ void TCustomDBGrid::paintEvent(QPaintEvent* event) {
   // active record is restored afterwards. Nothing is fetched: only filled buffers.
   const bool active = datalink_->Active();
   paint_active_ = active ? datalink_->ActiveRecord() : -1;
+  MarkSelectedRowsForPaint();
   TCustomGrid::paintEvent(event);
   if (active) datalink_->SetActiveRecord(paint_active_);
   paint_active_ = -1;
@@ -953,14 +980,17 @@ void TCustomDBGrid::DrawCell(QPainter& painter, int col, int row, const QRect& r
   }
   if (!active || index >= columns_.Count() || data_row >= datalink_->RecordCount()) return;
   const bool focused = HasFocusWithin();
-  const bool highlight = (state & gdSelected) && (focused || (options_ & dgAlwaysShowSelection));
+  const bool highlight =
+      ((state & gdSelected) && (focused || (options_ & dgAlwaysShowSelection))) ||
+      (data_row < static_cast<int>(paint_selected_.size()) && paint_selected_[data_row]);
   if (highlight) painter.fillRect(rect, colors.color(group, QPalette::Highlight));
   const TColumn& column = columns_[index];
   if (column.Field()) {
     painter.setFont(font());
     painter.setPen(colors.color(group, highlight ? QPalette::HighlightedText : QPalette::Text));
-    DrawCellText(painter, text_rect, QtAlignment(column.Alignment()),
-                 CellText(column.Field(), data_row));
+    const Qt::Alignment alignment = QtAlignment(column.Alignment());
+    if (!DrawNullCell(painter, text_rect, alignment, column.Field(), data_row, highlight))
+      DrawCellText(painter, text_rect, alignment, CellText(column.Field(), data_row));
   }
   if ((state & gdFocused) && focused) {
     QStyleOptionFocusRect option;
@@ -984,7 +1014,10 @@ void TCustomDBGrid::resizeEvent(QResizeEvent* event) {
 void TCustomDBGrid::changeEvent(QEvent* event) {
   TCustomGrid::changeEvent(event);
   if (event->type() == QEvent::FontChange)
-    RunGridHandler([&] { InternalLayout(); });
+    RunGridHandler([&] {
+      kept_widths_.clear();  // measured in the old font
+      InternalLayout();
+    });
   else if (event->type() == QEvent::EnabledChange)
     InvalidateGrid();
 }

@@ -11,10 +11,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/dataset/dataset.h"
 #include "grid/custom_grid.h"
+#include "grid/grid_selection.h"
 
 class TCustomDBGrid;
 
@@ -127,6 +129,9 @@ int DefaultColumnWidth(const TField& field, const std::string& caption, const QF
 // leading digits and read as another value.
 QString FittedCellText(const QString& text, const QFontMetrics& metrics, int width);
 
+// Types whose values are edited as a line of text in a cell (not blobs and bytes).
+bool EditedAsText(TFieldType type);
+
 class TDBGridInplaceEdit : public TInplaceEdit {
  public:
   explicit TDBGridInplaceEdit(TCustomDBGrid* grid);
@@ -177,8 +182,13 @@ class TCustomDBGrid : public TCustomGrid {
   void SetSelectedIndex(int index);
   TField* SelectedField() const;
   const QPixmap& IndicatorImage(int index) const { return indicators_.at(index); }
-  // Rows selected for multi-row selection; always empty here (dgMultiSelect is off).
-  int SelectedRowCount() const { return 0; }
+  // Whole rows selected by Shift+arrows or Shift+click (grid_selection.cpp).
+  int SelectedRowCount() const { return selection_.Count(); }
+  const TRowSelection& SelectedRows() const { return selection_; }
+  // New columns take the width of the first screen's values (capped), and columns
+  // rebuilt for the same fields keep their widths (column_fit.cpp). Off by default.
+  bool FitColumns() const { return fit_columns_; }
+  void SetFitColumns(bool value) { fit_columns_ = value; }
 
   // The grid's key handling as a key press in the grid runs it: OnKeyDown first, then,
   // with an active data link, the grid's own keys. Failures raise to the caller.
@@ -203,6 +213,7 @@ class TCustomDBGrid : public TCustomGrid {
                 TGridDrawState state) override;
   void ClickCell(int col, int row, Qt::MouseButton button) override;
   void DblClick() override;
+  void ColumnEdgeDblClick(int col) override;
   void ColumnMoved(int from, int to) override;
   void ColWidthsChanged() override;
   bool CanEditShow() const override;
@@ -255,6 +266,30 @@ class TCustomDBGrid : public TCustomGrid {
   TDataSet* ActiveDataSet() const;
   QString CellText(TField* field, int data_row) const;
 
+  // Whole-row selection (grid_selection.cpp). SelectionKey takes Shift+Up/Down/PageUp/
+  // PageDown and clears the selection on a plain row move; true when it took the key.
+  bool SelectionKey(int key, Qt::KeyboardModifiers shift);
+  void ExtendSelection(int distance);
+  void ShiftClick(int data_row);
+  void MarkSelectedRowsForPaint();
+  void DeleteSelectedRows();
+  // NULL (grid_null.cpp): the cell's text as drawn and measured, "<null>" for null.
+  QString ShownCellText(TField* field, int data_row) const;
+  // Draws "<null>" greyed when the cell is null; false for a value.
+  bool DrawNullCell(QPainter& painter, const QRect& rect, Qt::Alignment alignment, TField* field,
+                    int data_row, bool highlight);
+  void SetCellNull();
+  // The right button's menu over the current cell: copy, paste, set NULL.
+  void ShowCellMenu();
+  // Copy and paste (grid_copy_paste.cpp).
+  void CopyToClipboard();
+  void PasteFromClipboard();
+  void PasteRows(std::vector<std::vector<std::string>> rows);
+  // Column widths (column_fit.cpp).
+  void RememberColumnWidths();
+  void FitNewColumns();
+  int FittedWidth(int index, int cap);
+
   std::unique_ptr<TGridDataLink> datalink_;
   TDBGridColumns columns_;
   TDBGridOptions options_ = kDefaultDBGridOptions;
@@ -266,6 +301,12 @@ class TCustomDBGrid : public TCustomGrid {
   bool leaving_ = false;
   // While painting: the link's active record as it was before the rows were read.
   int paint_active_ = -1;
+  TRowSelection selection_;
+  // While painting: whether each data row of the window is selected.
+  std::vector<bool> paint_selected_;
+  bool fit_columns_ = false;
+  // The columns' widths by field name, kept across a rebuild of the columns.
+  std::vector<std::pair<std::string, int>> kept_widths_;
 };
 
 // The data grid as the program creates it: every grid starts with the class defaults.

@@ -1,6 +1,8 @@
 #include "grid/grid_hooks.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QMenu>
 #include <QMessageBox>
 #include <exception>
 
@@ -47,6 +49,21 @@ void TGridHooks::Beep() {
   QApplication::beep();
 }
 
+void TGridHooks::SetClipboardText(const std::string& text) {
+  QGuiApplication::clipboard()->setText(ToQt(text));
+}
+
+std::string TGridHooks::ClipboardText() {
+  return FromQt(QGuiApplication::clipboard()->text());
+}
+
+int TGridHooks::ChooseFromMenu(QWidget* parent, QPoint at, const std::vector<std::string>& items) {
+  QMenu menu(parent);
+  for (const std::string& item : items) menu.addAction(ToQt(item));
+  const QAction* chosen = menu.exec(at);
+  return chosen ? static_cast<int>(menu.actions().indexOf(chosen)) : -1;
+}
+
 void TGridHooks::HandleException() {
   try {
     throw;
@@ -65,6 +82,14 @@ bool TRecordingGridHooks::Confirm(QWidget*, const std::string& caption, const st
   if (answers.empty()) return false;
   const bool answer = answers.front();
   answers.erase(answers.begin());
+  return answer;
+}
+
+int TRecordingGridHooks::ChooseFromMenu(QWidget*, QPoint, const std::vector<std::string>& items) {
+  menus.push_back(items);
+  if (menu_answers.empty()) return -1;
+  const int answer = menu_answers.front();
+  menu_answers.erase(menu_answers.begin());
   return answer;
 }
 

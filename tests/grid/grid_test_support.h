@@ -48,13 +48,25 @@ inline void Press(int key, Qt::KeyboardModifiers shift = Qt::NoModifier) {
   Key(QApplication::focusWidget(), key, shift, text);
 }
 
-inline void Click(QWidget* target, QPoint point, Qt::MouseButton button = Qt::LeftButton) {
+inline void Click(QWidget* target, QPoint point, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers shift = Qt::NoModifier) {
   const QPointF global = target->mapToGlobal(QPointF(point));
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(point), global, button, button,
-                    Qt::NoModifier);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(point), global, button, button, shift);
   QApplication::sendEvent(target, &press);
   QMouseEvent release(QEvent::MouseButtonRelease, QPointF(point), global, button, Qt::NoButton,
-                      Qt::NoModifier);
+                      shift);
+  QApplication::sendEvent(target, &release);
+}
+
+// A click, then the second press as Qt delivers it (a double click) and its release.
+inline void DoubleClick(QWidget* target, QPoint point) {
+  Click(target, point);
+  const QPointF global = target->mapToGlobal(QPointF(point));
+  QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(point), global, Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &twice);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(point), global, Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(target, &release);
 }
 

@@ -2,6 +2,8 @@
 
 #include <ibase.h>
 
+#include <algorithm>
+
 #include "data/dataset/ib_dataset.h"
 
 namespace ib_row {
@@ -57,11 +59,8 @@ inline size_t Trimmed(const char* data, size_t length) {
   return length;
 }
 
-bool HasSlots(const char* row, const TPackLayout& layout) {
-  const size_t bytes = static_cast<size_t>(layout.blob_slots) * kBlobSlotSize;
-  for (size_t i = 0; i < bytes; ++i)
-    if (row[layout.blob_area + i] != 0) return true;
-  return false;
+inline size_t SlotBytes(const TPackLayout& layout) {
+  return static_cast<size_t>(layout.blob_slots) * kBlobSlotSize;
 }
 
 }  // namespace
@@ -81,15 +80,12 @@ size_t PackedSize(const char* row, const TPackLayout& layout) {
       size += c.size;
     }
   }
-  if (HasSlots(row, layout)) size += static_cast<size_t>(layout.blob_slots) * kBlobSlotSize;
-  return size;
+  return size + SlotBytes(layout);
 }
 
 void Pack(const char* row, const TPackLayout& layout, char* out) {
   const int columns = Get<int16_t>(row, kColumnCount);
-  const bool slots = HasSlots(row, layout);
   out[kPackedStatus] = row[kUpdateStatus];
-  out[kPackedFlags] = static_cast<char>(slots ? kHasBlobSlots : 0);
   std::memcpy(out + kPackedDbKey, row + kDbKey, kDbKeySize);
   char* nulls = out + kPackedHeaderSize;
   std::memset(nulls, 0, NullBytes(columns));
@@ -116,8 +112,7 @@ void Pack(const char* row, const TPackLayout& layout, char* out) {
       at += c.size;
     }
   }
-  if (slots)
-    std::memcpy(at, row + layout.blob_area, static_cast<size_t>(layout.blob_slots) * kBlobSlotSize);
+  std::memcpy(at, row + layout.blob_area, SlotBytes(layout));
 }
 
 void Unpack(const char* packed, const char* model, const TPackLayout& layout, int record,
@@ -157,11 +152,7 @@ void Unpack(const char* packed, const char* model, const TPackLayout& layout, in
       at += c.size;
     }
   }
-  const size_t slot_bytes = static_cast<size_t>(layout.blob_slots) * kBlobSlotSize;
-  if (packed[kPackedFlags] & kHasBlobSlots)
-    std::memcpy(row + layout.blob_area, at, slot_bytes);
-  else if (slot_bytes > 0)
-    std::memset(row + layout.blob_area, 0, slot_bytes);
+  std::memcpy(row + layout.blob_area, at, SlotBytes(layout));
 }
 
 size_t PackedLength(const char* packed, const char* model, const TPackLayout& layout) {
@@ -183,9 +174,7 @@ size_t PackedLength(const char* packed, const char* model, const TPackLayout& la
       at += c.size;
     }
   }
-  if (packed[kPackedFlags] & kHasBlobSlots)
-    at += static_cast<size_t>(layout.blob_slots) * kBlobSlotSize;
-  return static_cast<size_t>(at - packed);
+  return static_cast<size_t>(at - packed) + SlotBytes(layout);
 }
 
 }  // namespace ib_row

@@ -3,14 +3,14 @@
 // keeps millions of rows, so it keeps only this.
 //
 //   status   uint8   the row's TUpdateStatus
-//   flags    uint8   kHasBlobSlots: blob slots follow the values
 //   DB key   8 bytes
 //   nulls    one bit per column, set for NULL
 //   values   per column that is not NULL, in order: a text as its length (1 or 2 bytes,
 //            see PutLength) and its bytes, a CHAR as its length less the trailing
 //            spaces, the number of those spaces and the bytes before them; any other
 //            value in its row-buffer width (numbers, dates, blob ids)
-//   slots    the row buffer's blob slots, when kHasBlobSlots
+//   slots    the row buffer's blob slots (there from the start, so that reading a
+//            blob, which fills its slot, never makes the row grow)
 //
 // A column that the row buffer gives no room (the DB key column) has no value here.
 #pragma once
@@ -22,10 +22,8 @@
 namespace ib_row {
 
 inline constexpr size_t kPackedStatus = 0;
-inline constexpr size_t kPackedFlags = 1;
-inline constexpr size_t kPackedDbKey = 2;
-inline constexpr size_t kPackedHeaderSize = 10;
-inline constexpr uint8_t kHasBlobSlots = 1;
+inline constexpr size_t kPackedDbKey = 1;
+inline constexpr size_t kPackedHeaderSize = 9;
 
 // Where a row buffer's blob slots are, which the descriptors do not say.
 struct TPackLayout {

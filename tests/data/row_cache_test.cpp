@@ -12,22 +12,13 @@
 #include "data/statement/sql.h"
 #include "data/transaction/transaction.h"
 #include "dataset_test_support.h"
+#include "sql_test_support.h"
 #include "support/temp_database.h"
 
 namespace {
 
-struct Utf8Link {
-  explicit Utf8Link(const std::string& path) {
-    db.SetLoginPrompt(false);
-    db.SetDatabaseName(path);
-    db.Params().Add("user_name=SYSDBA");
-    db.Params().Add("lc_ctype=UTF8");
-    db.SetDefaultTransaction(&tr);
-    db.SetConnected(true);
-    tr.StartTransaction();
-  }
-  TIBDatabase db;
-  TIBTransaction tr;
+struct Utf8Link : Connection {
+  explicit Utf8Link(const std::string& path) : Connection(path, "UTF8") {}
 };
 
 std::string Repeat(const std::string& piece, int times) {

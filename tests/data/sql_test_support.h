@@ -10,10 +10,12 @@
 
 class Connection {
  public:
-  explicit Connection(const std::string& path) {
+  // In the client's default character set, or in `charset` when given.
+  explicit Connection(const std::string& path, const std::string& charset = "") {
     db.SetLoginPrompt(false);
     db.SetDatabaseName(path);
     db.Params().Add("user_name=SYSDBA");
+    if (!charset.empty()) db.Params().Add("lc_ctype=" + charset);
     db.SetDefaultTransaction(&tr);
     db.SetConnected(true);
     tr.StartTransaction();

@@ -37,6 +37,13 @@ void TCustomDBGrid::FitNewColumns() {
     columns_[i].SetWidth(width);
     SetColWidth(i + IndicatorOffset(), width);
   }
+  fit_unseen_ = columns_.Count() > 0;
+}
+
+void TCustomDBGrid::RefitUnseenColumns() {
+  // A grid laid out while hidden measured a window of one row; until it is first
+  // painted, its real first screen decides.
+  if (fit_columns_ && fit_unseen_) FitNewColumns();
 }
 
 int TCustomDBGrid::FittedWidth(int index, int cap) {

@@ -439,6 +439,8 @@ void TCustomDBGrid::InternalLayout() {
   selection_.Clear();
   // Default columns hold field pointers only from here to the next layout change.
   columns_.Clear();
+  blob_text_.Clear();
+  if (!ActiveDataSet()) sort_mark_ = {};
   const bool titles = options_ & dgTitles;
   if (TDataSet* dataset = ActiveDataSet()) {
     for (int i = 0; i < dataset->FieldCount(); ++i) {
@@ -916,6 +918,16 @@ void TCustomDBGrid::DblClick() {
   if (OnDblClick) OnDblClick();
 }
 
+void TCustomDBGrid::TitleClick(int col) {
+  const int index = col - IndicatorOffset();
+  if (OnTitleClick && index >= 0 && index < columns_.Count()) OnTitleClick(&columns_[index]);
+}
+
+void TCustomDBGrid::SetSortMark(const TTitleSortMark& mark) {
+  sort_mark_ = mark;
+  InvalidateGrid();
+}
+
 void TCustomDBGrid::ColumnMoved(int from, int to) {
   columns_.Move(from - IndicatorOffset(), to - IndicatorOffset());
 }
@@ -935,6 +947,7 @@ void TCustomDBGrid::wheelEvent(QWheelEvent* event) {
 QString TCustomDBGrid::CellText(TField* field, int data_row) const {
   datalink_->SetActiveRecord(data_row);
   try {
+    if (field->IsBlob() && !field->IsNull()) return blob_text_.Text(*field);
     return ToQt(field->DisplayText());
   } catch (...) {
     return {};  // painting never raises
@@ -947,6 +960,7 @@ void TCustomDBGrid::paintEvent(QPaintEvent* event) {
   const bool active = datalink_->Active();
   paint_active_ = active ? datalink_->ActiveRecord() : -1;
   MarkSelectedRowsForPaint();
+  fit_unseen_ = false;
   TCustomGrid::paintEvent(event);
   if (active) datalink_->SetActiveRecord(paint_active_);
   paint_active_ = -1;
@@ -962,7 +976,11 @@ void TCustomDBGrid::DrawCell(QPainter& painter, int col, int row, const QRect& r
     if (index < 0 || index >= columns_.Count()) return;
     painter.setFont(title_font_);
     painter.setPen(colors.color(group, QPalette::ButtonText));
-    DrawCellText(painter, text_rect, Qt::AlignLeft, ToQt(columns_[index].Title().Caption()));
+    const bool marked =
+        !sort_mark_.field_name.empty() && columns_[index].FieldName() == sort_mark_.field_name;
+    DrawCellText(painter,
+                 marked ? DrawTitleSortMark(painter, text_rect, sort_mark_.descending) : text_rect,
+                 Qt::AlignLeft, ToQt(columns_[index].Title().Caption()));
     return;
   }
   const int data_row = row - TitleOffset();
@@ -1007,6 +1025,7 @@ void TCustomDBGrid::resizeEvent(QResizeEvent* event) {
   TCustomGrid::resizeEvent(event);
   RunGridHandler([&] {
     UpdateBufferCount();
+    RefitUnseenColumns();
     SyncWithLink();
   });
 }

@@ -10,6 +10,7 @@
 
 TDBGrid* TWorkbenchForm::MakeGrid(QWidget* page) {
   auto* grid = new TDBGrid(page);
+  grid->SetFitColumns(true);  // each page's columns as wide as what it first shows
   grid->OnKeyDown = [this](int& key, Qt::KeyboardModifiers shift) { DBGrid1KeyDown(key, shift); };
   return grid;
 }

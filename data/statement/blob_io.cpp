@@ -25,7 +25,7 @@ void CloseQuietly(isc_blob_handle& blob) {
 
 }  // namespace
 
-std::string ReadBlobContents(TIBBase& base, const ISC_QUAD& id) {
+std::string ReadBlobContents(TIBBase& base, const ISC_QUAD& id, size_t limit) {
   if (IsZero(id)) return {};
   TIBTransaction* tr = base.Transaction();
   isc_blob_handle blob = 0;
@@ -44,6 +44,7 @@ std::string ReadBlobContents(TIBBase& base, const ISC_QUAD& id) {
       if (status == isc_segstr_eof) break;
       if (status != 0 && status != isc_segment) tr->Call(status, true);
       result.append(segment.data(), got);
+      if (result.size() >= limit) break;
     }
   } catch (...) {
     CloseQuietly(blob);
@@ -75,4 +76,29 @@ ISC_QUAD WriteBlobContents(TIBBase& base, const std::string& contents) {
   }
   tr->Call(ClientApi().isc_close_blob(ClientStatusVector(), &blob), true);
   return id;
+}
+
+int64_t BlobLength(TIBBase& base, const ISC_QUAD& id) {
+  if (IsZero(id)) return 0;
+  TIBTransaction* tr = base.Transaction();
+  isc_blob_handle blob = 0;
+  ISC_QUAD blob_id = id;
+  tr->Call(ClientApi().isc_open_blob2(ClientStatusVector(), base.DBHandle(), base.TRHandle(), &blob,
+                                      &blob_id, 0, nullptr),
+           true);
+  const char items[] = {isc_info_blob_total_length};
+  char answer[32] = {};
+  const ISC_STATUS status = ClientApi().isc_blob_info(ClientStatusVector(), &blob, sizeof items,
+                                                      items, sizeof answer, answer);
+  if (status != 0) {
+    CloseQuietly(blob);
+    tr->Call(status, true);
+  }
+  int64_t length = 0;
+  if (answer[0] == isc_info_blob_total_length) {
+    const short size = static_cast<short>(ClientApi().isc_vax_integer(answer + 1, 2));
+    length = ClientApi().isc_vax_integer(answer + 3, size);
+  }
+  tr->Call(ClientApi().isc_close_blob(ClientStatusVector(), &blob), true);
+  return length;
 }

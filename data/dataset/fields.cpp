@@ -218,6 +218,8 @@ const char* FieldTypeName(TFieldType type) {
       return "Graphic";
     case ftFmtMemo:
       return "FmtMemo";
+    case ftArray:
+      return "Array";
     case ftLargeint:
       return "Largeint";
   }

@@ -36,6 +36,7 @@ enum TFieldType {
   ftGraphic,
   ftFmtMemo,
   ftLargeint,
+  ftArray,
 };
 
 // The type's name as the grid and messages show it ("String", "Integer", "Memo", ...).

@@ -9,6 +9,7 @@
 #include "data/core/text.h"
 #include "data/database/database.h"
 #include "data/database/ib_base.h"
+#include "data/dataset/array_field.h"
 #include "data/dataset/blob_stream.h"
 #include "data/errors/errors.h"
 #include "data/statement/sql.h"
@@ -339,8 +340,12 @@ void TIBCustomDataSet::BuildFieldDefs() {
       case kSqlBoolean:
         field_type = ftBoolean;
         break;
+      case SQL_ARRAY:
+        field_type = ftArray;
+        size = 8;
+        break;
       default:
-        continue;  // arrays, quads, D_FLOAT: no field
+        continue;  // quads, D_FLOAT: no field
     }
     const std::string relation = var.RelName(), column = var.SqlName();
     const bool in_table = database && !relation.empty() && !column.empty();
@@ -361,6 +366,8 @@ void TIBCustomDataSet::BuildFieldDefs() {
     }
     unsigned attributes = required ? unsigned{faRequired} : 0u;
     if (type == SQL_TEXT) attributes |= faFixed;
+    // Arrays are shown, never written: their slices are not edited here.
+    if (type == SQL_ARRAY) attributes |= faReadonly;
     if (computed) {
       attributes |= faReadonly;
       def.SetInternalCalcField(true);
@@ -392,7 +399,23 @@ void TIBCustomDataSet::InternalExecQuery() {
 // --- Open and close ---
 
 TField* TIBCustomDataSet::CreateFieldObject(TFieldType type) {
+  if (type == ftArray) return new TArrayField(this);
   return CreateFieldOfType(type, this);
+}
+
+std::string TIBCustomDataSet::ArrayText(const TField* field) const {
+  ISC_QUAD id{};
+  const int column = field->FieldNo() - 1;
+  if (column < 0 || column >= q_select_->Current().Count() || !GetFieldData(field, &id)) return "";
+  uint64_t key;
+  std::memcpy(&key, &id, sizeof key);
+  for (const auto& [known, text] : array_texts_)
+    if (known == key) return text;
+  const TIBXSQLVAR& var = q_select_->Current()[column];
+  std::string text = ReadArrayText(*Database(), *Transaction(), var.RelName(), var.SqlName(), id);
+  if (array_texts_.size() >= 256) array_texts_.erase(array_texts_.begin());
+  array_texts_.emplace_back(key, text);
+  return text;
 }
 
 // Fields read the column at FieldNo: the definition's output position, which skips the
@@ -509,6 +532,7 @@ void TIBCustomDataSet::InternalClose() {
       d.alive_.reset();
       d.streams_.clear();
       d.inserted_keys_.clear();
+      d.array_texts_.clear();
       d.deleted_rows_.clear();
       d.assigned_.clear();
       d.model_row_.reset();

@@ -131,6 +131,8 @@ class TIBCustomDataSet : public TDataSet {
   void Post() override;
   // Re-reads the active row through the refresh statement (client error 52 without).
   void RefreshRow();
+  // The active row's array in `field` as text ("[1, 2, 3]"), read from the server.
+  std::string ArrayText(const TField* field) const;
 
   // The row cache.
   size_t RecordBufferSize() const { return row_size_; }
@@ -334,6 +336,8 @@ class TIBCustomDataSet : public TDataSet {
   std::vector<uint64_t> inserted_keys_;
   // A refresh that failed after a post had written its row.
   std::exception_ptr pending_post_error_;
+  // Arrays shown since the open, by id: a grid asks for a cell's text at every paint.
+  mutable std::vector<std::pair<uint64_t, std::string>> array_texts_;
   // The row offered to OnFilterRecord while it decides.
   const char* filter_row_ = nullptr;
 };

@@ -28,7 +28,8 @@ const char* kFieldDefsSql =
     "Select R.RDB$FIELD_NAME, R.RDB$FIELD_POSITION, F.RDB$COMPUTED_BLR, "
     "coalesce(R.RDB$DEFAULT_VALUE, F.RDB$DEFAULT_VALUE), "
     "coalesce(R.RDB$NULL_FLAG, F.RDB$NULL_FLAG), F.RDB$FIELD_LENGTH, F.RDB$FIELD_SCALE, "
-    "F.RDB$FIELD_TYPE, F.RDB$FIELD_SUB_TYPE from RDB$RELATION_FIELDS R, RDB$FIELDS F where "
+    "F.RDB$FIELD_TYPE, F.RDB$FIELD_SUB_TYPE, F.RDB$DIMENSIONS from RDB$RELATION_FIELDS R, "
+    "RDB$FIELDS F where "
     "R.RDB$RELATION_NAME = :RELATION and R.RDB$FIELD_SOURCE = F.RDB$FIELD_NAME order by "
     "R.RDB$FIELD_POSITION";
 
@@ -74,6 +75,14 @@ std::string Join(const std::vector<std::string>& parts, const std::string& separ
   std::string out;
   for (size_t i = 0; i < parts.size(); ++i) out += (i ? separator : "") + parts[i];
   return out;
+}
+
+bool IsDescWord(const std::string& word) {
+  static const char kDesc[] = "DESC";
+  if (word.size() != 4) return false;
+  for (size_t i = 0; i < 4; ++i)
+    if ((word[i] & ~0x20) != kDesc[i]) return false;
+  return true;
 }
 
 bool KeyIsZero(const char* key) {
@@ -237,7 +246,17 @@ std::string TIBTable::QuotedColumnList(const std::string& names) const {
     return out;
   }
   std::vector<std::string> parts = SplitNames(names);
-  for (std::string& part : parts) part = Quote(Trim(part));
+  for (std::string& part : parts) {
+    part = Trim(part);
+    // "NAME DESC" orders that column descending.
+    std::string order;
+    const size_t blank = part.find_last_of(' ');
+    if (blank != std::string::npos && IsDescWord(part.substr(blank + 1))) {
+      order = " DESC";
+      part = Trim(part.substr(0, blank));
+    }
+    part = Quote(part) + order;
+  }
   return Join(parts, ", ");
 }
 
@@ -476,6 +495,12 @@ void TIBTable::InternalInitFieldDefs() {
       default:
         break;
     }
+    // An array's type is its elements' type; the column holds the array's id.
+    const bool array = !row.Fields(9).IsNull() && row.Fields(9).AsLong() > 0;
+    if (array) {
+      field_type = ftArray;
+      size = 8;
+    }
     const bool required = !computed && not_null && !Database()->FilledOnInsert(StoredName(), name);
     TFieldDef& def = FieldDefs().Add(name, field_type, size, required);
     def.SetPrecision(precision);
@@ -486,5 +511,6 @@ void TIBTable::InternalInitFieldDefs() {
     } else if (required) {
       def.SetAttributes(def.Attributes() | faRequired);
     }
+    if (array) def.SetAttributes(def.Attributes() | faReadonly);
   });
 }

@@ -151,14 +151,14 @@ TEST_F(DataSetTest, EveryTypeGetsItsFieldAndExactValue) {
     int size;
   };
   const std::vector<Expected> expected{
-      {"ID", ftInteger, 0},     {"S", ftSmallint, 0},   {"BI", ftLargeint, 0},
-      {"C10", ftString, 10},    {"VC", ftString, 20},   {"N92", ftBCD, 2},
-      {"N182", ftBCD, 2},       {"N189", ftFloat, 0},   {"N42", ftBCD, 2},
-      {"D", ftFloat, 0},        {"F", ftFloat, 0},      {"DT", ftDate, 0},
-      {"TM", ftTime, 0},        {"TS", ftDateTime, 0},  {"M", ftMemo, 8},
-      {"B", ftBlob, 8},         {"FLAG", ftBoolean, 0}, {"TWICE", ftLargeint, 0},
-      {"DEF_COL", ftInteger, 0}};
-  ASSERT_EQ(ds.FieldCount(), static_cast<int>(expected.size()));  // no field for ARR
+      {"ID", ftInteger, 0},     {"S", ftSmallint, 0},     {"BI", ftLargeint, 0},
+      {"C10", ftString, 10},    {"VC", ftString, 20},     {"ARR", ftArray, 8},
+      {"N92", ftBCD, 2},        {"N182", ftBCD, 2},       {"N189", ftFloat, 0},
+      {"N42", ftBCD, 2},        {"D", ftFloat, 0},        {"F", ftFloat, 0},
+      {"DT", ftDate, 0},        {"TM", ftTime, 0},        {"TS", ftDateTime, 0},
+      {"M", ftMemo, 8},         {"B", ftBlob, 8},         {"FLAG", ftBoolean, 0},
+      {"TWICE", ftLargeint, 0}, {"DEF_COL", ftInteger, 0}};
+  ASSERT_EQ(ds.FieldCount(), static_cast<int>(expected.size()));
   for (int i = 0; i < ds.FieldCount(); ++i) {
     SCOPED_TRACE(expected[i].name);
     EXPECT_EQ(ds.Fields()[i]->FieldName(), expected[i].name);

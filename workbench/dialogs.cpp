@@ -141,7 +141,7 @@ void TDialogs::ShowApplicationError(const std::string& text) {
 
 TOpenFileResult TDialogs::OpenFile(QWidget* parent, const TOpenDialog& dialog) {
   QFileDialog box(parent);
-  box.setAcceptMode(QFileDialog::AcceptOpen);
+  box.setAcceptMode(dialog.ForSaving() ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   box.setFileMode(QFileDialog::AnyFile);  // the file need not exist
   box.setOption(QFileDialog::DontUseNativeDialog);
   box.setDefaultSuffix(ToQt(dialog.DefaultExt()));

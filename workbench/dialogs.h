@@ -27,12 +27,16 @@ class TOpenDialog {
   void SetDefaultExt(const std::string& ext) { default_ext_ = ext; }
   const std::string& FileName() const { return file_name_; }
   void SetFileName(const std::string& name) { file_name_ = name; }
+  // A dialog that names a file to write: the real box is a save box.
+  bool ForSaving() const { return for_saving_; }
+  void SetForSaving(bool value) { for_saving_ = value; }
   // Shows the dialog; true and FileName set when the user confirmed a name.
   bool Execute(QWidget* parent = nullptr);
 
  private:
   std::string default_ext_;
   std::string file_name_;
+  bool for_saving_ = false;
 };
 
 // Appends "." and the default extension to a name whose last part has no extension.

@@ -13,6 +13,7 @@
 #include "workbench/console/sql_console.h"
 #include "workbench/console/sql_editor.h"
 #include "workbench/objects/object_tree.h"
+#include "workbench/pages/csv_export.h"
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {}
 
@@ -216,6 +217,7 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   // After the form's own filters, so it sees the tree's keys first.
   object_tree_ = new TObjectTree(this);
   Console = new TSqlConsole(this);
+  CsvExport = new TCsvExport(this);
 
   SetOuterSize(330, 80);
 }
@@ -227,6 +229,8 @@ TWorkbenchForm::~TWorkbenchForm() {
   // longer whole.
   delete object_tree_;
   object_tree_ = nullptr;
+  delete CsvExport;
+  CsvExport = nullptr;
   delete Console;
   Console = nullptr;
   // Components go while the window and its controls are still whole.

@@ -72,6 +72,7 @@ class TAutoSizeLabel : public QLabel {
 };
 
 class TObjectTree;
+class TCsvExport;
 
 class TWorkbenchForm : public QMainWindow, public TComponent {
  public:
@@ -135,6 +136,8 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   TDataSource* dsTable = nullptr;
   // The console's keys beyond F9 and F10, its status bar labels and its history.
   TSqlConsole* Console = nullptr;
+  // "Arquivo" > "Exportar CSV...".
+  TCsvExport* CsvExport = nullptr;
 
   // Handlers for the workbench flows. Key handlers may clear the key (0) to swallow it.
   virtual void Abrir2Click();

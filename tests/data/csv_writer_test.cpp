@@ -12,58 +12,10 @@
 #include "data/errors/errors.h"
 #include "data/export/csv_writer.h"
 #include "data/transaction/transaction.h"
+#include "support/csv_reader.h"
 #include "support/temp_database.h"
 
 namespace {
-
-using Rows = std::vector<std::vector<std::string>>;
-
-// RFC 4180: fields split by commas, records by CRLF; a quoted field holds anything, its
-// quotes doubled. Fails the test on a bare LF or a stray quote.
-Rows ParseCsv(const std::string& text) {
-  Rows rows;
-  std::vector<std::string> row;
-  std::string field;
-  size_t i = 0;
-  bool quoted = false;
-  while (i < text.size()) {
-    const char c = text[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        field += '"';
-        i += 2;
-      } else if (c == '"') {
-        quoted = false;
-        ++i;
-      } else {
-        field += c;
-        ++i;
-      }
-    } else if (c == '"') {
-      EXPECT_TRUE(field.empty()) << "a quote inside an unquoted field at " << i;
-      quoted = true;
-      ++i;
-    } else if (c == ',') {
-      row.push_back(std::move(field));
-      field.clear();
-      ++i;
-    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      row.push_back(std::move(field));
-      field.clear();
-      rows.push_back(std::move(row));
-      row.clear();
-      i += 2;
-    } else {
-      EXPECT_NE(c, '\n') << "a bare line feed at " << i;
-      EXPECT_NE(c, '\r') << "a bare carriage return at " << i;
-      field += c;
-      ++i;
-    }
-  }
-  EXPECT_FALSE(quoted) << "an unterminated quoted field";
-  EXPECT_TRUE(row.empty() && field.empty()) << "the last line lacks its CRLF";
-  return rows;
-}
 
 TempDatabaseOptions Database() {
   TempDatabaseOptions options;
@@ -119,7 +71,7 @@ class CsvWriterTest : public ::testing::Test {
 };
 
 TEST_F(CsvWriterTest, EveryTypeReadsBackAsItsExactValue) {
-  const Rows rows = ParseCsv(Export());
+  const CsvRows rows = ParseCsv(Export());
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[0], (std::vector<std::string>{"ID", "NAME", "L", "C", "AMOUNT", "BIG", "F", "D",
                                                "TM", "TS", "B", "M", "BIN", "S", "N"}));

@@ -400,6 +400,7 @@ void TCustomGrid::mousePressEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     const QPoint cell = MouseCoord(point);
     mouse_modifiers_ = event->modifiers();
+    clicked_cell_ = cell;
     drag_ = Drag::kNone;
     drag_moved_ = false;
     if (event->button() == Qt::LeftButton && cell.y() >= 0 && cell.y() < fixed_rows_) {
@@ -458,6 +459,8 @@ void TCustomGrid::mouseReleaseEvent(QMouseEvent* event) {
         PlaceEditor();
         InvalidateGrid();
       }
+    } else if (drag == Drag::kMoving) {
+      TitleClick(drag_col_);
     }
   });
 }
@@ -466,6 +469,7 @@ void TCustomGrid::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   const QPoint point = event->position().toPoint();
   const int row = MouseCoord(point).y();
+  clicked_cell_ = MouseCoord(point);
   const int edge = (grid_options_ & goColSizing) && row >= 0 && row < fixed_rows_
                        ? SizingColumnAt(point.x())
                        : -1;

@@ -95,6 +95,8 @@ class TCustomGrid : public QAbstractScrollArea {
   TInplaceEdit* InplaceEditor() const { return editor_; }
   // The grid or its editor holds the keyboard focus.
   bool HasFocusWithin() const;
+  // The cell under the last press or double click, (-1, -1) where it missed.
+  QPoint ClickedCell() const { return clicked_cell_; }
 
  protected:
   virtual void DrawCell(QPainter& painter, int col, int row, const QRect& rect,
@@ -107,6 +109,8 @@ class TCustomGrid : public QAbstractScrollArea {
   // A press of `button` on a cell below the fixed rows.
   virtual void ClickCell(int col, int row, Qt::MouseButton button);
   virtual void DblClick() {}
+  // A click on the fixed row's cell of column `col` that moved nothing.
+  virtual void TitleClick(int) {}
   // A double click on the right edge of column `col`'s title, where a press sizes it.
   virtual void ColumnEdgeDblClick(int) {}
   // The keyboard modifiers of the last mouse press.
@@ -182,4 +186,5 @@ class TCustomGrid : public QAbstractScrollArea {
   int drag_start_x_ = 0;
   bool drag_moved_ = false;
   Qt::KeyboardModifiers mouse_modifiers_ = Qt::NoModifier;
+  QPoint clicked_cell_{-1, -1};
 };

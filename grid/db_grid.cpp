@@ -440,6 +440,7 @@ void TCustomDBGrid::InternalLayout() {
   // Default columns hold field pointers only from here to the next layout change.
   columns_.Clear();
   blob_text_.Clear();
+  if (!ActiveDataSet()) sort_mark_ = {};
   const bool titles = options_ & dgTitles;
   if (TDataSet* dataset = ActiveDataSet()) {
     for (int i = 0; i < dataset->FieldCount(); ++i) {
@@ -917,6 +918,16 @@ void TCustomDBGrid::DblClick() {
   if (OnDblClick) OnDblClick();
 }
 
+void TCustomDBGrid::TitleClick(int col) {
+  const int index = col - IndicatorOffset();
+  if (OnTitleClick && index >= 0 && index < columns_.Count()) OnTitleClick(&columns_[index]);
+}
+
+void TCustomDBGrid::SetSortMark(const TTitleSortMark& mark) {
+  sort_mark_ = mark;
+  InvalidateGrid();
+}
+
 void TCustomDBGrid::ColumnMoved(int from, int to) {
   columns_.Move(from - IndicatorOffset(), to - IndicatorOffset());
 }
@@ -965,7 +976,11 @@ void TCustomDBGrid::DrawCell(QPainter& painter, int col, int row, const QRect& r
     if (index < 0 || index >= columns_.Count()) return;
     painter.setFont(title_font_);
     painter.setPen(colors.color(group, QPalette::ButtonText));
-    DrawCellText(painter, text_rect, Qt::AlignLeft, ToQt(columns_[index].Title().Caption()));
+    const bool marked =
+        !sort_mark_.field_name.empty() && columns_[index].FieldName() == sort_mark_.field_name;
+    DrawCellText(painter,
+                 marked ? DrawTitleSortMark(painter, text_rect, sort_mark_.descending) : text_rect,
+                 Qt::AlignLeft, ToQt(columns_[index].Title().Caption()));
     return;
   }
   const int data_row = row - TitleOffset();

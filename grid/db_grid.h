@@ -18,6 +18,7 @@
 #include "grid/blob_cell_text.h"
 #include "grid/custom_grid.h"
 #include "grid/grid_selection.h"
+#include "grid/title_sort_mark.h"
 
 class TCustomDBGrid;
 
@@ -208,12 +209,18 @@ class TCustomDBGrid : public TCustomGrid {
   std::function<void(int& key, Qt::KeyboardModifiers shift)> OnKeyDown;
   std::function<void(char& key)> OnKeyPress;
   std::function<void()> OnDblClick;
+  // A click on a column's title.
+  std::function<void(TColumn* column)> OnTitleClick;
+  // The title that shows the rows' order; forgotten when the dataset closes.
+  const TTitleSortMark& SortMark() const { return sort_mark_; }
+  void SetSortMark(const TTitleSortMark& mark);
 
  protected:
   void DrawCell(QPainter& painter, int col, int row, const QRect& rect,
                 TGridDrawState state) override;
   void ClickCell(int col, int row, Qt::MouseButton button) override;
   void DblClick() override;
+  void TitleClick(int col) override;
   void ColumnEdgeDblClick(int col) override;
   void ColumnMoved(int from, int to) override;
   void ColWidthsChanged() override;
@@ -304,6 +311,7 @@ class TCustomDBGrid : public TCustomGrid {
   // While painting: the link's active record as it was before the rows were read.
   int paint_active_ = -1;
   mutable TBlobCellText blob_text_;
+  TTitleSortMark sort_mark_;
   TRowSelection selection_;
   // While painting: whether each data row of the window is selected.
   std::vector<bool> paint_selected_;

@@ -7,11 +7,13 @@
 
 #include "grid/qt_text.h"
 #include "workbench/main_form.h"
+#include "workbench/pages/sort.h"
 
 TDBGrid* TWorkbenchForm::MakeGrid(QWidget* page) {
   auto* grid = new TDBGrid(page);
   grid->SetFitColumns(true);  // each page's columns as wide as what it first shows
   grid->OnKeyDown = [this](int& key, Qt::KeyboardModifiers shift) { DBGrid1KeyDown(key, shift); };
+  InstallTitleSort(*grid);
   return grid;
 }
 

@@ -35,10 +35,14 @@ const char* const kSetup =
     "insert into T values (2, 'two');\n"
     "insert into T values (3, 'three');\n";
 
-// The history goes to a folder of the test's own, never the person's.
+// The history goes to a folder of the test's own, never the person's; the program's
+// folder comes back afterwards.
 struct TDataFolder {
-  TDataFolder() { setenv("TAVREL_DATA_DIR", folder.Path().c_str(), 1); }
-  ~TDataFolder() { unsetenv("TAVREL_DATA_DIR"); }
+  TDataFolder() : previous(qgetenv("TAVREL_DATA_DIR")) {
+    setenv("TAVREL_DATA_DIR", folder.Path().c_str(), 1);
+  }
+  ~TDataFolder() { setenv("TAVREL_DATA_DIR", previous.constData(), 1); }
+  QByteArray previous;
   TempFolder folder;
 };
 

@@ -8,6 +8,9 @@
 #include "grid/qt_text.h"
 #include "workbench/main_form.h"
 #include "workbench/pages/sort.h"
+#include "workbench/pages/pages.h"
+#include "workbench/pages/transaction_commands.h"
+#include "workbench/pages/window_layout.h"
 
 TDBGrid* TWorkbenchForm::MakeGrid(QWidget* page) {
   auto* grid = new TDBGrid(page);
@@ -40,6 +43,7 @@ void TWorkbenchForm::TreeView1KeyPress(char& key) {
   TDBGrid* grid = MakeGrid(page);
   grid->setGeometry(0, 0, page_size.width() - 1, page_size.height() - 15);
   grid->SetDataSource(source);
+  Pages->TablePageOpened(page, grid, table);
   auto show = [&] {
     PageControl1->setCurrentWidget(page);
     grid->setFocus();
@@ -54,8 +58,12 @@ void TWorkbenchForm::TreeView1KeyPress(char& key) {
   show();
 }
 
-void TWorkbenchForm::DBGrid1KeyDown(int& key, Qt::KeyboardModifiers) {
+void TWorkbenchForm::DBGrid1KeyDown(int& key, Qt::KeyboardModifiers shift) {
   if (key != Qt::Key_F4) return;
+  if (shift & Qt::ShiftModifier) {  // Shift+F4 rolls back instead
+    Pages->Transactions->RollBack();
+    return;
+  }
   // The commit closes every dataset: what the grids hold is posted first, and a post
   // that fails stops here with nothing committed.
   PostPendingEdits();
@@ -66,13 +74,8 @@ void TWorkbenchForm::PostPendingEdits(const std::function<void(const std::except
   for (int i = 0; i < ComponentCount(); ++i) {
     auto* dataset = dynamic_cast<TIBCustomDataSet*>(Components(i));
     if (!dataset || dataset->Transaction() != IBTransaction1) continue;
-    if (dataset->State() != dsEdit && dataset->State() != dsInsert) continue;
     try {
-      dataset->UpdateRecord();  // an open cell editor hands its text over
-      if (dataset->State() == dsInsert && !dataset->Modified())
-        dataset->Cancel();
-      else
-        dataset->Post();
+      PostOrCancel(dataset);
     } catch (const std::exception& error) {
       if (!failed) throw;
       failed(error);
@@ -98,8 +101,10 @@ void TWorkbenchForm::closeEvent(QCloseEvent* event) {
     PostPendingEdits();
     posted = true;
   });
-  if (posted)
+  if (posted) {
+    Pages->Layout->Save();
     QMainWindow::closeEvent(event);
-  else
+  } else {
     event->ignore();
+  }
 }

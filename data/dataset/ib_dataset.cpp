@@ -519,6 +519,7 @@ void TIBCustomDataSet::LayOut() {
   }
   scratch_pending_ = false;
   pack_ = {blob_area_, blob_slot_count_};
+  packed_scratch_.assign(PackedBound(size, count), 0);
   store_ = std::make_unique<TRowStore>([this](size_t bytes) { return AllocateChunk(bytes); },
                                        static_cast<size_t>(buffer_chunks_));
 }
@@ -543,6 +544,8 @@ void TIBCustomDataSet::InternalClose() {
       d.row_size_ = 0;
       d.store_.reset();
       d.scratch_row_.reset();
+      d.packed_scratch_.clear();
+      d.packed_scratch_.shrink_to_fit();
       d.scratch_pending_ = false;
       d.exhausted_ = false;
       d.fetch_failed_ = false;
@@ -574,12 +577,13 @@ void TIBCustomDataSet::ReadRow(int index, char* buffer) const {
 }
 
 void TIBCustomDataSet::StoreRow(int index, const char* row) {
-  const size_t size = PackedSize(row, pack_);
+  // Packed once, into room for any row, then copied: one walk over the columns.
+  const size_t size = Pack(row, pack_, packed_scratch_.data());
   const size_t old =
       index < store_->Count() ? PackedLength(store_->Row(index), model_row_.get(), pack_) : 0;
   char* room = store_->Place(index, size, old);
   if (!room) RaiseCacheFull();
-  Pack(row, pack_, room);
+  std::memcpy(room, packed_scratch_.data(), size);
 }
 
 void TIBCustomDataSet::StoreFetched() {

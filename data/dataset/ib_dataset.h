@@ -328,6 +328,7 @@ class TIBCustomDataSet : public TDataSet {
   // no room for it, so that no fetched row is lost.
   TRow scratch_row_;
   bool scratch_pending_ = false;
+  std::vector<char> packed_scratch_;
   // The blob streams made for rows; a row's blob slot holds an index here plus 1.
   std::vector<std::shared_ptr<TIBBlobStream>> streams_;
   // The current row index before an insert began, for its cancel.

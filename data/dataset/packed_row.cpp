@@ -65,25 +65,7 @@ inline size_t SlotBytes(const TPackLayout& layout) {
 
 }  // namespace
 
-size_t PackedSize(const char* row, const TPackLayout& layout) {
-  const int columns = Get<int16_t>(row, kColumnCount);
-  size_t size = kPackedHeaderSize + NullBytes(columns);
-  for (int i = 0; i < columns; ++i) {
-    const TColumnView c = ViewOf(row, i);
-    if (c.size == 0 || c.null) continue;
-    if (c.type == SQL_VARYING) {
-      size += LengthSize(c.length) + c.length;
-    } else if (c.type == SQL_TEXT) {
-      const size_t kept = Trimmed(row + c.offset, c.length);
-      size += LengthSize(kept) + LengthSize(c.length - kept) + kept;
-    } else {
-      size += c.size;
-    }
-  }
-  return size + SlotBytes(layout);
-}
-
-void Pack(const char* row, const TPackLayout& layout, char* out) {
+size_t Pack(const char* row, const TPackLayout& layout, char* out) {
   const int columns = Get<int16_t>(row, kColumnCount);
   out[kPackedStatus] = row[kUpdateStatus];
   std::memcpy(out + kPackedDbKey, row + kDbKey, kDbKeySize);
@@ -113,6 +95,7 @@ void Pack(const char* row, const TPackLayout& layout, char* out) {
     }
   }
   std::memcpy(at, row + layout.blob_area, SlotBytes(layout));
+  return static_cast<size_t>(at - out) + SlotBytes(layout);
 }
 
 void Unpack(const char* packed, const char* model, const TPackLayout& layout, int record,

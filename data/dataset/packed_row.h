@@ -31,10 +31,13 @@ struct TPackLayout {
   int blob_slots = 0;
 };
 
-// The bytes `row` (a row buffer) takes packed.
-size_t PackedSize(const char* row, const TPackLayout& layout);
-// Packs `row` into `out`, which has PackedSize bytes.
-void Pack(const char* row, const TPackLayout& layout, char* out);
+// Room enough for any row of a row buffer of `row_size` bytes and `columns` columns.
+inline size_t PackedBound(size_t row_size, int columns) {
+  return kPackedHeaderSize + row_size + 4 * static_cast<size_t>(columns);
+}
+// Packs `row` (a row buffer) into `out`, which has PackedBound bytes; returns the bytes
+// written.
+size_t Pack(const char* row, const TPackLayout& layout, char* out);
 // Unpacks into `row`, a buffer laid out as `model`: descriptors from the model, values,
 // status, DB key and blob slots from `packed`, and `record` as its record number.
 void Unpack(const char* packed, const char* model, const TPackLayout& layout, int record,

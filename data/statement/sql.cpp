@@ -304,10 +304,17 @@ TIBXSQLDA* TIBSQL::Next() {
   if (eof_) return nullptr;
   CheckOpen();
   XSQLDA* out = row_->Count() > 0 ? row_->AsXSQLDA() : nullptr;
-  ISC_STATUS* status = ClientStatusVector();
-  const unsigned short dialect = static_cast<unsigned short>(SQLDialect());
-  ISC_STATUS result = Call(RunLongCall([&, status] {
-                             return ClientApi().isc_dsql_fetch(status, &handle_, dialect, out);
+  // One reference captured: the call fits in the function object itself, so a fetch
+  // allocates nothing.
+  struct {
+    ISC_STATUS* status;
+    isc_stmt_handle* handle;
+    unsigned short dialect;
+    XSQLDA* out;
+  } fetch{ClientStatusVector(), &handle_, static_cast<unsigned short>(SQLDialect()), out};
+  ISC_STATUS result = Call(RunLongCall([&fetch] {
+                             return ClientApi().isc_dsql_fetch(fetch.status, fetch.handle,
+                                                               fetch.dialect, fetch.out);
                            }),
                            false);
   if (result == 100 || (result > 0 && StatusVectorHas({isc_dsql_cursor_err}))) {

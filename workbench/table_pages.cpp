@@ -7,6 +7,7 @@
 
 #include "grid/qt_text.h"
 #include "workbench/main_form.h"
+#include "workbench/pages/blob_viewer.h"
 #include "workbench/pages/sort.h"
 #include "workbench/pages/pages.h"
 #include "workbench/pages/transaction_commands.h"
@@ -17,6 +18,7 @@ TDBGrid* TWorkbenchForm::MakeGrid(QWidget* page) {
   grid->SetFitColumns(true);  // each page's columns as wide as what it first shows
   grid->OnKeyDown = [this](int& key, Qt::KeyboardModifiers shift) { DBGrid1KeyDown(key, shift); };
   InstallTitleSort(*grid);
+  InstallBlobViewer(*grid);
   return grid;
 }
 

@@ -5,6 +5,9 @@
 #include "workbench/console_text.h"
 #include "workbench/main_form.h"
 #include "workbench/objects/object_tree.h"
+#include "workbench/pages/pages.h"
+#include "workbench/pages/status_bar.h"
+#include "workbench/pages/transaction_commands.h"
 
 namespace {
 
@@ -27,6 +30,7 @@ void TWorkbenchForm::RichEdit1KeyUp(int& key, Qt::KeyboardModifiers) {
 void TWorkbenchForm::ShowResult(TDataSource* source) {
   DBGrid1->SetDataSource(source);
   PageControl1->setCurrentIndex(1);
+  Pages->Status->Follow();
 }
 
 void TWorkbenchForm::EndSharedTransaction(bool commit, bool retaining) {
@@ -35,6 +39,7 @@ void TWorkbenchForm::EndSharedTransaction(bool commit, bool retaining) {
     retaining ? IBTransaction1->CommitRetaining() : IBTransaction1->Commit();
   else
     retaining ? IBTransaction1->RollbackRetaining() : IBTransaction1->Rollback();
+  Pages->Transactions->Ended();  // a retaining end sends no notice
 }
 
 void TWorkbenchForm::RunFirstLine() {
@@ -82,6 +87,7 @@ void TWorkbenchForm::RunFirstLine() {
       break;
     default:
       IBQuery1->ExecSQL();
+      Pages->Transactions->NoteStatementsRun({line});
       if (IBQuery1->StatementType() == SQLDDL) NoteSchemaChange(this);  // the tree reads again
       break;
   }

@@ -14,6 +14,7 @@
 #include "workbench/console/sql_editor.h"
 #include "workbench/objects/object_tree.h"
 #include "workbench/pages/csv_export.h"
+#include "workbench/pages/pages.h"
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {}
 
@@ -217,6 +218,7 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   // After the form's own filters, so it sees the tree's keys first.
   object_tree_ = new TObjectTree(this);
   Console = new TSqlConsole(this);
+  Pages = new TPages(this);
   CsvExport = new TCsvExport(this);
 
   SetOuterSize(330, 80);
@@ -231,6 +233,8 @@ TWorkbenchForm::~TWorkbenchForm() {
   object_tree_ = nullptr;
   delete CsvExport;
   CsvExport = nullptr;
+  delete Pages;
+  Pages = nullptr;
   delete Console;
   Console = nullptr;
   // Components go while the window and its controls are still whole.

@@ -72,6 +72,7 @@ class TAutoSizeLabel : public QLabel {
 };
 
 class TObjectTree;
+class TPages;
 class TCsvExport;
 
 class TWorkbenchForm : public QMainWindow, public TComponent {
@@ -136,6 +137,8 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   TDataSource* dsTable = nullptr;
   // The console's keys beyond F9 and F10, its status bar labels and its history.
   TSqlConsole* Console = nullptr;
+  // The layout, page closing, transaction menu, status bar and long fetches.
+  TPages* Pages = nullptr;
   // "Arquivo" > "Exportar CSV...".
   TCsvExport* CsvExport = nullptr;
 

@@ -8,6 +8,9 @@
 #include "grid/qt_text.h"
 #include "workbench/dialogs.h"
 #include "workbench/main_form.h"
+#include "workbench/pages/pages.h"
+#include "workbench/pages/status_bar.h"
+#include "workbench/pages/window_layout.h"
 
 namespace {
 constexpr char kEnter = 13;
@@ -87,17 +90,14 @@ void TWorkbenchForm::BitBtn1Click() {
     TreeView1->setFocus();
     Phase = 2;
     Timer1->start();
+    Pages->Layout->Restore();  // the size and splitter of the last run, if any
   } catch (...) {
     ShowMessage("Ocorreu um Erro e o Bd não Conectou!");
   }
 }
 
 void TWorkbenchForm::ShowCharSet() {
-  if (!char_set_label_) {
-    char_set_label_ = new QLabel(this);
-    char_set_label_->setObjectName("CharSetLabel");
-    statusBar()->addPermanentWidget(char_set_label_);
-  }
+  if (!char_set_label_) char_set_label_ = Pages->Status->Ensure().CharSet;
   const std::string name = CharSetName(IBDatabase1->CharSetId());
   char_set_label_->setText(QString::fromUtf8("Conjunto de caracteres: ") +
                            ToQt(name.empty() ? "NONE" : name));

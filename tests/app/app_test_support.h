@@ -5,12 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTreeWidgetItem>
 #include <string>
 
 #include "app/application.h"
 #include "app/form1.h"
+#include "data/sql_test_support.h"
+#include "support/log_in.h"
+#include "support/qt_environment.h"
+#include "support/temp_database.h"
 #include "workbench/dialogs.h"
 
 class AppEnvironment : public ::testing::Environment {
@@ -23,6 +28,7 @@ class AppEnvironment : public ::testing::Environment {
   char name_[5] = "test";
   char* argv_[2] = {name_, nullptr};
   TApplication* app_ = nullptr;
+  TDataFolderEnvironment data_folder_;
 };
 inline auto* const g_environment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
 
@@ -72,3 +78,33 @@ inline int TickUntilStopped(TForm1& form) {
   }
   return growing;
 }
+
+// The main window logged in on a fresh database made by `setup`, grown to its working
+// size, with the boxes recorded.
+class LoggedInWindowTest : public ShellTest {
+ protected:
+  explicit LoggedInWindowTest(const std::string& setup) : db(setup) {}
+  void SetUp() override {
+    LogIn(form, db.Path());
+    TickUntilStopped(form);
+    recorder.messages.clear();
+  }
+  // The first value `sql` reads over a connection of its own: what is committed.
+  std::string ReadBack(const std::string& sql) {
+    Connection other(db.Path());
+    auto q = other.Sql(sql);
+    q->ExecQuery();
+    return q->Fields(0).AsString();
+  }
+  // Opens the cell editor with F2 and types `text` at the end of the cell's text.
+  void TypeIntoCell(TDBGrid* grid, const QString& text) {
+    SendKey(grid, Qt::Key_F2, QString());
+    QLineEdit* editor = grid->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    SendKey(editor, Qt::Key_End, QString());
+    for (QChar c : text) SendKey(editor, c.unicode(), QString(c));
+  }
+
+  TempDatabase db;
+  TForm1 form;
+};

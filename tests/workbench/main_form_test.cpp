@@ -140,7 +140,8 @@ TEST_F(MainFormTest, ControlsStartWithTheirBoundsParentsAndVisibility) {
   EXPECT_EQ(form.Abrir1->text(), "Fechar Todos BDs");
   EXPECT_EQ(form.Fechar1->text(), "Fechar");
   EXPECT_EQ(form.Sobre1->text(), "Sobre");
-  EXPECT_EQ(form.menuBar()->actions().size(), 2);  // "Arquivo" and the top-level "Sobre"
+  // "Arquivo", "Transação" and the top-level "Sobre".
+  EXPECT_EQ(form.menuBar()->actions().size(), 3);
   EXPECT_TRUE(form.Abrir1->isEnabled() && form.Fechar1->isEnabled());
 
   EXPECT_FALSE(form.Timer1->isActive());

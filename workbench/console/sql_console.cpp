@@ -16,6 +16,9 @@
 #include "workbench/console/long_call_window.h"
 #include "workbench/main_form.h"
 #include "workbench/objects/object_tree.h"
+#include "workbench/pages/pages.h"
+#include "workbench/pages/status_bar.h"
+#include "workbench/pages/transaction_commands.h"
 
 namespace {
 
@@ -29,7 +32,7 @@ std::vector<TScriptStatement> ReadStatements(const QString& text, int first_line
     statement.line += first_line - 1;
     try {
       statement.text = FromQt(text.mid(static_cast<qsizetype>(statement.begin),
-                                         static_cast<qsizetype>(statement.end - statement.begin)));
+                                       static_cast<qsizetype>(statement.end - statement.begin)));
     } catch (const Exception& error) {
       throw EScriptError(statement.line, error.Message());
     }
@@ -98,13 +101,9 @@ TSqlConsole::~TSqlConsole() = default;
 
 void TSqlConsole::EnsureStatusBar() {
   if (StatusText) return;
-  QStatusBar* bar = form_->statusBar();
-  StatusText = new QLabel(bar);
-  StatusText->setObjectName(QStringLiteral("ConsoleStatus"));
-  LineText = new QLabel(bar);
-  LineText->setObjectName(QStringLiteral("ConsoleLine"));
-  bar->addWidget(StatusText, 1);
-  bar->addPermanentWidget(LineText);
+  const TStatusBarLabels& labels = form_->Pages->Status->Ensure();
+  StatusText = labels.Message;
+  LineText = labels.Line;
 }
 
 void TSqlConsole::Report(const QString& text) {
@@ -210,6 +209,7 @@ void TSqlConsole::Run(const QString& shown, const std::vector<TScriptStatement>&
       throw;
     } catch (const std::exception& error) {
       GiveBackRows();
+      NoteRun(statements, script, &error);
       const bool cancelled = IsCancelError(error);
       const QString outcome = cancelled ? ToQt(kCancelledText) : ToQt(error.what());
       Report(outcome);
@@ -223,9 +223,23 @@ void TSqlConsole::Run(const QString& shown, const std::vector<TScriptStatement>&
       return;
     }
   }
+  NoteRun(statements, script, nullptr);
   const QString outcome = ToQt(ReportText(report));
   Report(outcome);
   history_->Add(shown, outcome);
+}
+
+void TSqlConsole::NoteRun(const std::vector<TScriptStatement>& statements, bool script,
+                          const std::exception* failed) {
+  // A failed statement leaves nothing; a failed script what ran before the failing one.
+  if (failed && !script) return;
+  const auto* at = dynamic_cast<const EScriptError*>(failed);
+  std::vector<std::string> ran;
+  for (const TScriptStatement& statement : statements) {
+    if (at && statement.line >= at->Line()) break;
+    ran.push_back(statement.text);
+  }
+  form_->Pages->Transactions->NoteStatementsRun(ran);
 }
 
 void TSqlConsole::ShowPlan() {

@@ -66,6 +66,9 @@ class TSqlConsole : public QObject, public TConsoleHost {
   // After a failed run: the rows' grid shows the query again, as before the run.
   void GiveBackRows();
   void EnsureStatusBar();
+  // Tells the transaction commands what of the run's statements ran to the end.
+  void NoteRun(const std::vector<TScriptStatement>& statements, bool script,
+               const std::exception* failed);
   void FillHistoryList();
   void LayOutEditor();
 

@@ -156,7 +156,7 @@ int main() {
   int fetched = 0, plain_rows = 0;
   double memory_ratio = 0;
   size_t row_size = 0;
-  for (int run = 0; run < 3; ++run) {
+  for (int run = 0; run < 5; ++run) {
     plain_time = std::min(plain_time, Seconds([&] { plain_rows = PlainLoop(db, tr); }));
     dataset_time = std::min(dataset_time, Seconds([&] {
                               const size_t before = g_new_calls;

@@ -512,12 +512,11 @@ void TIBCustomDataSet::LayOut() {
 
   row_size_ = size;
   model_row_ = std::move(model);
-  for (TRow* copy : {&old_row_, &scratch_row_}) {
-    copy->reset(static_cast<char*>(std::malloc(size)));
-    if (!*copy) throw std::bad_alloc();
-    std::memcpy(copy->get(), model_row_.get(), size);
-  }
+  old_row_.reset(static_cast<char*>(std::malloc(size)));
+  if (!old_row_) throw std::bad_alloc();
+  std::memcpy(old_row_.get(), model_row_.get(), size);
   scratch_pending_ = false;
+  fetched_packed_.assign(PackedBound(size, count), 0);
   pack_ = {blob_area_, blob_slot_count_};
   packed_scratch_.assign(PackedBound(size, count), 0);
   store_ = std::make_unique<TRowStore>([this](size_t bytes) { return AllocateChunk(bytes); },
@@ -543,9 +542,10 @@ void TIBCustomDataSet::InternalClose() {
       d.fetched_ = 0;
       d.row_size_ = 0;
       d.store_.reset();
-      d.scratch_row_.reset();
-      d.packed_scratch_.clear();
-      d.packed_scratch_.shrink_to_fit();
+      for (std::vector<char>* buffer : {&d.packed_scratch_, &d.fetched_packed_}) {
+        buffer->clear();
+        buffer->shrink_to_fit();
+      }
       d.scratch_pending_ = false;
       d.exhausted_ = false;
       d.fetch_failed_ = false;
@@ -576,19 +576,21 @@ void TIBCustomDataSet::ReadRow(int index, char* buffer) const {
   Unpack(store_->Row(index), model_row_.get(), pack_, index, buffer);
 }
 
-void TIBCustomDataSet::StoreRow(int index, const char* row) {
-  // Packed once, into room for any row, then copied: one walk over the columns.
-  const size_t size = Pack(row, pack_, packed_scratch_.data());
+void TIBCustomDataSet::StorePacked(int index, const char* packed, size_t size) {
   const size_t old =
       index < store_->Count() ? PackedLength(store_->Row(index), model_row_.get(), pack_) : 0;
   char* room = store_->Place(index, size, old);
   if (!room) RaiseCacheFull();
-  std::memcpy(room, packed_scratch_.data(), size);
+  std::memcpy(room, packed, size);
+}
+
+void TIBCustomDataSet::StoreRow(int index, const char* row) {
+  // Packed once, into room for any row, then copied: one walk over the columns.
+  StorePacked(index, packed_scratch_.data(), Pack(row, pack_, packed_scratch_.data()));
 }
 
 void TIBCustomDataSet::StoreFetched() {
-  Put<int32_t>(scratch_row_.get(), kRecordNumber, fetched_);
-  StoreRow(fetched_, scratch_row_.get());
+  StorePacked(fetched_, fetched_packed_.data(), fetched_size_);
   scratch_pending_ = false;
   ++fetched_;
 }
@@ -600,10 +602,9 @@ bool TIBCustomDataSet::FetchNext() {
   }
   if (exhausted_ || fetch_failed_ || !open_ || !q_select_->Open()) return false;
   if (fetched_ == INT_MAX) DatabaseError("Too many rows for the row cache", this);
-  // Index room first; the row's own room is known once it is here, and it waits in
-  // the scratch row when there is none.
+  // Index room first; the row's own room is known once it is here, and it waits
+  // packed when there is none.
   if (!store_->ReserveIndex()) RaiseCacheFull();
-  char* row = scratch_row_.get();
   for (;;) {
     try {
       if (!q_select_->Next()) {
@@ -617,9 +618,10 @@ bool TIBCustomDataSet::FetchNext() {
       fetch_error_ = std::current_exception();
       return false;
     }
-    FillRow(q_select_, row, true);
+    uint64_t key;
+    fetched_size_ = PackSelectRow(fetched_packed_.data(), key);
     // A row inserted here is in the cache already; the cursor may bring it again.
-    if (!IsInsertedKey(row)) break;
+    if (!IsInsertedKey(key)) break;
   }
   scratch_pending_ = true;
   StoreFetched();
@@ -655,11 +657,69 @@ void TIBCustomDataSet::FetchRowInto(TIBSQL* statement, char* row, int record_num
   if (record_number >= 0) StoreRow(record_number, row);
 }
 
+namespace {
+
+// A fetched value as a row keeps it: text as the bytes the server sent (bounded by the
+// column's room); any other value in its exact form at the row's width, converted into
+// `scratch` (zero-filled) or, for a wider raw value, read where it is.
+struct TFetchedValue {
+  const char* bytes;
+  size_t length;
+};
+
+TFetchedValue FetchedValue(const XSQLVAR* var, int type, size_t size, char (&scratch)[8]) {
+  const char* source = var->sqldata;
+  const size_t sqllen = var->sqllen < 0 ? 0 : static_cast<size_t>(var->sqllen);
+  std::memset(scratch, 0, sizeof scratch);
+  switch (type) {
+    case SQL_VARYING: {
+      const int16_t length = Get<int16_t>(source, 0);
+      return {source + 2, std::min<size_t>(length < 0 ? 0 : static_cast<size_t>(length), size)};
+    }
+    case SQL_TEXT:
+      return {source, std::min(sqllen, size)};
+    case SQL_FLOAT:
+      Put<double>(scratch, 0, Get<float>(source, 0));
+      break;
+    case SQL_SHORT:
+    case SQL_LONG:
+    case SQL_INT64: {
+      const int64_t value = type == SQL_SHORT  ? Get<int16_t>(source, 0)
+                            : type == SQL_LONG ? Get<int32_t>(source, 0)
+                                               : Get<int64_t>(source, 0);
+      if (size == 4)
+        Put<int32_t>(scratch, 0, static_cast<int32_t>(value));
+      else
+        Put<int64_t>(scratch, 0, value);
+      break;
+    }
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+      std::memcpy(scratch, source, 4);
+      break;
+    case kSqlBoolean:
+      scratch[0] = source[0] != 0;
+      break;
+    default:
+      if (size > sizeof scratch) return {source, std::min(sqllen, size)};
+      std::memcpy(scratch, source, std::min(sqllen, size));
+      break;
+  }
+  return {scratch, std::min(size, sizeof scratch)};
+}
+
+bool IsTextType(int type) {
+  return type == SQL_TEXT || type == SQL_VARYING;
+}
+
+}  // namespace
+
 // Every copy is bounded by the slot it goes to. Another statement's columns go to the
 // select's columns of the same name and must be of the same type.
 void TIBCustomDataSet::FillRow(TIBSQL* statement, char* row, bool fresh) {
   TIBXSQLDA& out = statement->Current();
   const bool is_select = statement == q_select_;
+  char scratch[8];
   for (int i = 0; i < out.Count(); ++i) {
     const XSQLVAR* var = out[i].SqlVar();
     int target = i;
@@ -686,52 +746,56 @@ void TIBCustomDataSet::FillRow(TIBSQL* statement, char* row, bool fresh) {
     Put<int16_t>(row, d + kDataLength, 0);
     if (!fresh) std::memset(data, 0, size);
     if (null) continue;
-    const char* source = var->sqldata;
-    switch (type) {
-      case SQL_VARYING: {
-        int16_t length;
-        std::memcpy(&length, source, sizeof length);
-        const size_t n = std::min<size_t>(length < 0 ? 0 : static_cast<size_t>(length), size);
-        std::memcpy(data, source + 2, n);
-        Put<int16_t>(row, d + kDataLength, static_cast<int16_t>(n));
-        break;
-      }
-      case SQL_TEXT: {
-        const size_t n = std::min<size_t>(var->sqllen < 0 ? 0 : var->sqllen, size);
-        std::memcpy(data, source, n);
-        Put<int16_t>(row, d + kDataLength, static_cast<int16_t>(n));
-        break;
-      }
-      case SQL_FLOAT: {
-        float value;
-        std::memcpy(&value, source, sizeof value);
-        Put<double>(data, 0, value);
-        break;
-      }
-      case SQL_SHORT:
-      case SQL_LONG:
-      case SQL_INT64: {
-        const int64_t value = type == SQL_SHORT  ? Get<int16_t>(source, 0)
-                              : type == SQL_LONG ? Get<int32_t>(source, 0)
-                                                 : Get<int64_t>(source, 0);
-        if (size == 4)
-          Put<int32_t>(data, 0, static_cast<int32_t>(value));
-        else
-          Put<int64_t>(data, 0, value);
-        break;
-      }
-      case SQL_TYPE_DATE:
-      case SQL_TYPE_TIME:
-        std::memcpy(data, source, 4);
-        break;
-      case kSqlBoolean:
-        Put<uint8_t>(data, 0, source[0] != 0);
-        break;
-      default:
-        std::memcpy(data, source, std::min<size_t>(var->sqllen < 0 ? 0 : var->sqllen, size));
-        break;
-    }
+    const TFetchedValue value = FetchedValue(var, type, size, scratch);
+    std::memcpy(data, value.bytes, value.length);
+    if (IsTextType(type)) Put<int16_t>(row, d + kDataLength, static_cast<int16_t>(value.length));
   }
+}
+
+// The select's current row packed straight from the client's buffers, as Pack would
+// pack it once read into a row buffer: one pass, nothing written twice.
+size_t TIBCustomDataSet::PackSelectRow(char* out, uint64_t& key) const {
+  TIBXSQLDA& vars = q_select_->Current();
+  const char* model = model_row_.get();
+  const int columns = Get<int16_t>(model, kColumnCount);
+  out[kPackedStatus] = static_cast<char>(usUnmodified);
+  std::memset(out + kPackedDbKey, 0, kDbKeySize);
+  char* nulls = out + kPackedHeaderSize;
+  const size_t null_bytes = (static_cast<size_t>(columns) + 7) / 8;
+  std::memset(nulls, 0, null_bytes);
+  char* at = nulls + null_bytes;
+  char scratch[8];
+  for (int i = 0; i < columns && i < vars.Count(); ++i) {
+    const XSQLVAR* var = vars[i].SqlVar();
+    if (i == db_key_column_) {
+      const size_t length = std::min<size_t>(var->sqllen < 0 ? 0 : var->sqllen, kDbKeySize);
+      std::memcpy(out + kPackedDbKey, var->sqldata, length);
+      continue;
+    }
+    const size_t d = ColumnOffset(static_cast<size_t>(i));
+    const size_t size = static_cast<size_t>(Get<int16_t>(model, d + kDataSize));
+    if (size == 0) continue;
+    if ((var->sqltype & 1) && var->sqlind && *var->sqlind == -1) {
+      nulls[i / 8] = static_cast<char>(nulls[i / 8] | (1 << (i % 8)));
+      continue;
+    }
+    const int type = Get<int16_t>(model, d + kSqlType);
+    const TFetchedValue value = FetchedValue(var, type, size, scratch);
+    size_t kept = value.length;
+    if (type == SQL_TEXT) {
+      kept = TrimmedLength(value.bytes, value.length);
+      at = PutPackedLength(PutPackedLength(at, kept), value.length - kept);
+    } else if (type == SQL_VARYING) {
+      at = PutPackedLength(at, kept);
+    }
+    std::memcpy(at, value.bytes, kept);
+    if (!IsTextType(type) && kept < size) std::memset(at + kept, 0, size - kept);
+    at += IsTextType(type) ? kept : size;
+  }
+  const size_t slots = static_cast<size_t>(blob_slot_count_) * kBlobSlotSize;
+  std::memset(at, 0, slots);
+  key = Get<uint64_t>(out, kPackedDbKey);
+  return static_cast<size_t>(at - out) + slots;
 }
 
 // --- Row buffers and navigation ---

@@ -241,8 +241,12 @@ class TIBCustomDataSet : public TDataSet {
   void ReadRow(int index, char* buffer) const;
   // Packs `row` into the cache as row `index` (a new last row at the cache's count).
   void StoreRow(int index, const char* row);
-  // Places the fetched row that waits in the scratch row.
+  void StorePacked(int index, const char* packed, size_t size);
+  // Places the fetched row that waits packed.
   void StoreFetched();
+  // Packs the select's current row from the client's buffers into `out` (PackedBound
+  // bytes); returns its size, and its DB key in `key`.
+  size_t PackSelectRow(char* out, uint64_t& key) const;
   [[noreturn]] void RaiseCacheFull() const;
   bool RowVisible(const char* row) const;
   // Copies `source`'s values into `row`; a fresh row is a copy of the model row.
@@ -271,7 +275,7 @@ class TIBCustomDataSet : public TDataSet {
   std::shared_ptr<TIBBlobStream> SlotStreamShared(const char* row, int column) const;
   // Notes that a column of the row being inserted was set.
   void MarkAssigned(int column);
-  bool IsInsertedKey(const char* row) const;
+  bool IsInsertedKey(uint64_t key) const;
   // The cache position a bookmark names now: its own within the same open, else the
   // row with its DB key; -1 when neither holds.
   int ResolveBookmark(const TBookmark& bookmark);
@@ -324,10 +328,12 @@ class TIBCustomDataSet : public TDataSet {
   int fetched_ = 0;
   std::unique_ptr<TRowStore> store_;
   ib_row::TPackLayout pack_;
-  // Where a fetched row is read before it is packed; it waits there when the cache had
-  // no room for it, so that no fetched row is lost.
-  TRow scratch_row_;
+  // A fetched row, packed; it waits there when the cache had no room for it, so that no
+  // fetched row is lost.
+  std::vector<char> fetched_packed_;
+  size_t fetched_size_ = 0;
   bool scratch_pending_ = false;
+  // Where a row buffer is packed before it goes into the cache.
   std::vector<char> packed_scratch_;
   // The blob streams made for rows; a row's blob slot holds an index here plus 1.
   std::vector<std::shared_ptr<TIBBlobStream>> streams_;

@@ -126,10 +126,9 @@ void TIBCustomDataSet::WriteToCache(const char* row) {
   if (record >= 0) StoreRow(record, row);
 }
 
-bool TIBCustomDataSet::IsInsertedKey(const char* row) const {
-  if (inserted_keys_.empty() || KeyOf(row) == 0) return false;
-  return std::find(inserted_keys_.begin(), inserted_keys_.end(), KeyOf(row)) !=
-         inserted_keys_.end();
+bool TIBCustomDataSet::IsInsertedKey(uint64_t key) const {
+  if (inserted_keys_.empty() || key == 0) return false;
+  return std::find(inserted_keys_.begin(), inserted_keys_.end(), key) != inserted_keys_.end();
 }
 
 // --- Writing a field ---

@@ -10,19 +10,6 @@ namespace ib_row {
 
 namespace {
 
-// Text lengths reach 32767: one byte below 128, else two with the top bit set.
-inline size_t LengthSize(size_t length) {
-  return length < 0x80 ? 1 : 2;
-}
-inline char* PutLength(char* out, size_t length) {
-  if (length < 0x80) {
-    *out = static_cast<char>(length);
-    return out + 1;
-  }
-  out[0] = static_cast<char>(0x80 | (length >> 8));
-  out[1] = static_cast<char>(length & 0xFF);
-  return out + 2;
-}
 inline const char* GetLength(const char* in, size_t& length) {
   const auto first = static_cast<unsigned char>(in[0]);
   if (first < 0x80) {
@@ -53,12 +40,6 @@ inline size_t NullBytes(int columns) {
   return (static_cast<size_t>(columns) + 7) / 8;
 }
 
-// Trailing spaces of a CHAR: the server pads every value to the column's full width.
-inline size_t Trimmed(const char* data, size_t length) {
-  while (length > 0 && data[length - 1] == ' ') --length;
-  return length;
-}
-
 inline size_t SlotBytes(const TPackLayout& layout) {
   return static_cast<size_t>(layout.blob_slots) * kBlobSlotSize;
 }
@@ -81,12 +62,12 @@ size_t Pack(const char* row, const TPackLayout& layout, char* out) {
     }
     const char* data = row + c.offset;
     if (c.type == SQL_VARYING) {
-      at = PutLength(at, c.length);
+      at = PutPackedLength(at, c.length);
       std::memcpy(at, data, c.length);
       at += c.length;
     } else if (c.type == SQL_TEXT) {
-      const size_t kept = Trimmed(data, c.length);
-      at = PutLength(PutLength(at, kept), c.length - kept);
+      const size_t kept = TrimmedLength(data, c.length);
+      at = PutPackedLength(PutPackedLength(at, kept), c.length - kept);
       std::memcpy(at, data, kept);
       at += kept;
     } else {

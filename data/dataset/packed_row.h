@@ -45,6 +45,24 @@ void Unpack(const char* packed, const char* model, const TPackLayout& layout, in
 // The bytes a packed row takes, read from the row itself.
 size_t PackedLength(const char* packed, const char* model, const TPackLayout& layout);
 
+// A text length as packed rows hold it: one byte below 128, else two with the top bit
+// set (lengths reach 32767).
+inline char* PutPackedLength(char* out, size_t length) {
+  if (length < 0x80) {
+    *out = static_cast<char>(length);
+    return out + 1;
+  }
+  out[0] = static_cast<char>(0x80 | (length >> 8));
+  out[1] = static_cast<char>(length & 0xFF);
+  return out + 2;
+}
+// A CHAR's length without its trailing spaces: the server pads every value to the
+// column's full width.
+inline size_t TrimmedLength(const char* data, size_t length) {
+  while (length > 0 && data[length - 1] == ' ') --length;
+  return length;
+}
+
 inline uint8_t PackedStatus(const char* packed) {
   return static_cast<uint8_t>(packed[kPackedStatus]);
 }

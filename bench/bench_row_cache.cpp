@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "data/client_api/client_api.h"
 #include "data/database/database.h"
 #include "data/dataset/query.h"
@@ -32,11 +33,7 @@ std::string Filled(const char* table, const char* columns, const char* values) {
          "); I = I + 1; END END^\nSET TERM ; ^\n";
 }
 
-double Seconds(const std::function<void()>& action) {
-  const auto start = std::chrono::steady_clock::now();
-  action();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using bench::Seconds;
 
 // The kernel's peak resident size of this process, in MB; Reset starts a new peak.
 double PeakMb() {

@@ -23,16 +23,22 @@ void CloseQuietly(isc_blob_handle& blob) {
   ClientApi().isc_close_blob(scratch, &blob);
 }
 
+// Opens blob `id` for reading in the link's transaction (raises on failure).
+isc_blob_handle OpenBlob(TIBBase& base, const ISC_QUAD& id) {
+  isc_blob_handle blob = 0;
+  ISC_QUAD blob_id = id;
+  base.Transaction()->Call(ClientApi().isc_open_blob2(ClientStatusVector(), base.DBHandle(),
+                                                      base.TRHandle(), &blob, &blob_id, 0, nullptr),
+                           true);
+  return blob;
+}
+
 }  // namespace
 
 std::string ReadBlobContents(TIBBase& base, const ISC_QUAD& id, size_t limit) {
   if (IsZero(id)) return {};
   TIBTransaction* tr = base.Transaction();
-  isc_blob_handle blob = 0;
-  ISC_QUAD blob_id = id;
-  tr->Call(ClientApi().isc_open_blob2(ClientStatusVector(), base.DBHandle(), base.TRHandle(), &blob,
-                                      &blob_id, 0, nullptr),
-           true);
+  isc_blob_handle blob = OpenBlob(base, id);
   std::string result;
   std::string segment(kSegmentSize, '\0');
   try {
@@ -81,11 +87,7 @@ ISC_QUAD WriteBlobContents(TIBBase& base, const std::string& contents) {
 int64_t BlobLength(TIBBase& base, const ISC_QUAD& id) {
   if (IsZero(id)) return 0;
   TIBTransaction* tr = base.Transaction();
-  isc_blob_handle blob = 0;
-  ISC_QUAD blob_id = id;
-  tr->Call(ClientApi().isc_open_blob2(ClientStatusVector(), base.DBHandle(), base.TRHandle(), &blob,
-                                      &blob_id, 0, nullptr),
-           true);
+  isc_blob_handle blob = OpenBlob(base, id);
   const char items[] = {isc_info_blob_total_length};
   char answer[32] = {};
   const ISC_STATUS status = ClientApi().isc_blob_info(ClientStatusVector(), &blob, sizeof items,

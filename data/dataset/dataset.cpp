@@ -251,6 +251,11 @@ void TDataSet::EnableControls() {
   enable_event_pending_ = false;
 }
 
+void TDataSet::EnableControlsWithNewFields() {
+  if (disable_count_ == 1 && IsCursorOpen()) NotifyDataSources(deLayoutChange, 0);
+  EnableControls();
+}
+
 // --- The window ---
 
 TRecordBuffer TDataSet::ActiveBuffer() const {

@@ -187,6 +187,9 @@ class TDataSet : public TComponent {
 
  protected:
   friend class TDataSource;
+  // Ends a DisableControls bracket in which the fields were made anew: bound controls
+  // rebuild their columns before they hear of the rows, so none reads a freed field.
+  void EnableControlsWithNewFields();
   friend class TDataLink;
   friend class TField;
 

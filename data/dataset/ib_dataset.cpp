@@ -171,14 +171,12 @@ void TIBCustomDataSet::ReopenAtSameRow() {
       if (Eof() && !key_here()) First();
     }
   } catch (...) {
-    EnableControls();
+    EnableControlsWithNewFields();
     // A select that no longer opens (a bad filter) leaves the dataset closed.
     if (!IsCursorOpen()) Close();
     throw;
   }
-  EnableControls();
-  // The fields were made anew.
-  DataEvent(deLayoutChange);
+  EnableControlsWithNewFields();
 }
 
 void TIBCustomDataSet::LinkBeforeDatabaseDisconnect() {

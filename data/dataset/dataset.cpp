@@ -422,7 +422,10 @@ void TDataSet::MoveToEnd(bool last) {
   DoBeforeScroll();
   ClearBuffers();
   auto finish = [&] {
-    (last ? eof_ : bof_) = true;
+    if (last)
+      eof_ = InternalLastReachedEnd();
+    else
+      bof_ = true;
     DataEvent(deDataSetChange);
   };
   try {

@@ -204,6 +204,9 @@ class TDataSet : public TComponent {
   virtual void InternalInitFieldDefs() = 0;
   virtual void InternalFirst() = 0;
   virtual void InternalLast() = 0;
+  // False when InternalLast stopped short of the end of the data: Last then leaves the
+  // dataset on the last row read, with the rest still to come, not at its end.
+  virtual bool InternalLastReachedEnd() const { return true; }
   // Makes the row in `buffer` the cursor's current row.
   virtual void InternalSetToRecord(TRecordBuffer buffer) = 0;
   virtual TBookmarkFlag GetBookmarkFlag(TRecordBuffer buffer) const = 0;

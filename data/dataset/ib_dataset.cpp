@@ -633,15 +633,16 @@ void TIBCustomDataSet::RaisePendingError() {
   std::rethrow_exception(error);
 }
 
-void TIBCustomDataSet::FetchAll() {
+bool TIBCustomDataSet::FetchAll() {
   int step = 0;
   while (FetchNext()) {
     if (!OnFetchProgress || ++step < kFetchProgressRows) continue;
     step = 0;
     bool stop = false;
     OnFetchProgress(this, fetched_, stop);
-    if (stop) return;
+    if (stop) return false;
   }
+  return true;
 }
 
 void TIBCustomDataSet::FetchRowInto(TIBSQL* statement, char* row, int record_number) {
@@ -889,7 +890,7 @@ TGetResult TIBCustomDataSet::GetRecord(TRecordBuffer buffer, TGetMode mode, bool
 }
 
 void TIBCustomDataSet::InternalLast() {
-  FetchAll();
+  last_stopped_ = !FetchAll();
   current_ = fetched_;
 }
 

@@ -201,6 +201,7 @@ class TIBCustomDataSet : public TDataSet {
   void InternalInitFieldDefs() override;
   void InternalFirst() override { current_ = -1; }
   void InternalLast() override;
+  bool InternalLastReachedEnd() const override { return !last_stopped_; }
   void RaisePendingError() override;
   void InternalSetToRecord(TRecordBuffer buffer) override;
   TBookmarkFlag GetBookmarkFlag(TRecordBuffer buffer) const override;
@@ -237,7 +238,8 @@ class TIBCustomDataSet : public TDataSet {
   // Fetches the select's next row into the cache; false at the end of the cursor. A
   // failed fetch keeps the rows before it; RaisePendingError raises its error once.
   bool FetchNext();
-  void FetchAll();
+  // False when OnFetchProgress stopped it.
+  bool FetchAll();
   void ReadRow(int index, char* buffer) const;
   // Packs `row` into the cache as row `index` (a new last row at the cache's count).
   void StoreRow(int index, const char* row);
@@ -333,6 +335,8 @@ class TIBCustomDataSet : public TDataSet {
   std::vector<char> fetched_packed_;
   size_t fetched_size_ = 0;
   bool scratch_pending_ = false;
+  // The last Last was stopped by OnFetchProgress.
+  bool last_stopped_ = false;
   // Where a row buffer is packed before it goes into the cache.
   std::vector<char> packed_scratch_;
   // The blob streams made for rows; a row's blob slot holds an index here plus 1.

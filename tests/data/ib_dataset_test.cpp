@@ -418,6 +418,25 @@ TEST_F(DataSetTest, ACacheThatCannotGrowKeepsItsRows) {
   EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), 10);
 }
 
+TEST_F(DataSetTest, ALastStoppedByItsProgressStandsOnTheLastRowRead) {
+  TempDatabase file(RowsTable(2500));
+  Connect(file);
+  ds.SelectSQL().Add("SELECT ID FROM ROWS_T");
+  ds.Open();
+  ds.OnFetchProgress = [](TIBCustomDataSet*, int, bool& stop) { stop = true; };
+  ds.Last();
+  const int held = ds.FetchedCount();
+  ASSERT_LT(held, 1100);
+  EXPECT_FALSE(ds.Eof()) << "rows are still to come";
+  EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), held);
+  ds.Next();
+  EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), held + 1);
+  ds.OnFetchProgress = nullptr;
+  ds.Last();
+  EXPECT_TRUE(ds.Eof());
+  EXPECT_EQ(ds.FieldByName("ID")->AsInteger(), 2500);
+}
+
 TEST_F(DataSetTest, ARowFetchedWithoutRoomWaitsForIt) {
   TempDatabase file(RowsTable(2000));
   Connect(file);

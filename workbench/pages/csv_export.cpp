@@ -2,9 +2,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QMenu>
-#include <QProgressDialog>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +13,7 @@
 #include "grid/qt_text.h"
 #include "workbench/dialogs.h"
 #include "workbench/main_form.h"
+#include "workbench/pages/rows_progress.h"
 
 namespace {
 
@@ -79,34 +78,10 @@ void TCsvExport::Run() {
   const std::string partial = path + ".part";
 
   const TBookmark bookmark = dataset.GetBookmark();
-  QElapsedTimer clock;
-  clock.start();
-  std::unique_ptr<QProgressDialog> progress;
-  bool cancelled = false;
-  auto step = [&](int64_t rows, bool& stop) {
-    if (clock.elapsed() >= DelayMs && !progress) {
-      progress = std::make_unique<QProgressDialog>(form_);
-      progress->setObjectName(QStringLiteral("ExportProgress"));
-      progress->setWindowTitle(ApplicationTitle());
-      progress->setWindowModality(Qt::WindowModal);  // the window takes no input meanwhile
-      progress->setCancelButtonText(QStringLiteral("Cancelar"));
-      progress->setRange(0, 0);  // the end is not known
-      progress->setMinimumDuration(0);
-      // Esc closes the box as a rejection, which is a cancel too.
-      connect(progress.get(), &QDialog::rejected, [&cancelled] { cancelled = true; });
-      connect(progress.get(), &QProgressDialog::canceled, [&cancelled] { cancelled = true; });
-      progress->show();
-    }
-    if (!progress) {
-      // Only repaints before the box is there to keep the window's input away.
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-      return;
-    }
-    progress->setLabelText(QStringLiteral("Exportando... ") + GroupedDigits(rows) +
-                           QStringLiteral(" linhas gravadas"));
-    QCoreApplication::processEvents();
-    stop = cancelled;
-  };
+  auto progress = std::make_unique<TRowsProgress>(form_, QStringLiteral("ExportProgress"),
+                                                  QStringLiteral("Exportando... "), DelayMs,
+                                                  QStringLiteral(" linhas gravadas"));
+  auto step = [&](int64_t rows, bool& stop) { stop = progress->Step(rows); };
   // The dataset's window moves under the grid meanwhile: it keeps its last picture.
   grid->setUpdatesEnabled(false);
   auto finish = [&] {

@@ -49,13 +49,5 @@ bool TLongFetch::eventFilter(QObject* watched, QEvent* event) {
   resending_ = false;
   grid->setUpdatesEnabled(true);
   dataset->OnFetchProgress = earlier;
-  // A stopped Last still leaves the dataset at its end, where Down would append a row:
-  // stepping back and forth puts it on the same row with the rest still to come.
-  if (progress.Cancelled() && dataset->Active() && dataset->State() == dsBrowse && dataset->Eof()) {
-    RunHandler([dataset] {
-      dataset->Prior();
-      dataset->Next();
-    });
-  }
   return true;
 }

@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QProgressDialog>
 
+#include "grid/blob_cell_text.h"
 #include "workbench/dialogs.h"
-#include "workbench/pages/status_bar.h"
 
 namespace {
 
@@ -20,15 +20,24 @@ class TCancelOnReject : public QProgressDialog {
 
 }  // namespace
 
-TRowsProgress::TRowsProgress(QWidget* window, QString name, QString text, int delay_ms)
-    : window_(window), name_(std::move(name)), text_(std::move(text)), delay_ms_(delay_ms) {
+TRowsProgress::TRowsProgress(QWidget* window, QString name, QString text, int delay_ms,
+                             QString after)
+    : window_(window),
+      name_(std::move(name)),
+      text_(std::move(text)),
+      after_(std::move(after)),
+      delay_ms_(delay_ms) {
   clock_.start();
 }
 
 TRowsProgress::~TRowsProgress() = default;
 
 bool TRowsProgress::Step(int64_t rows) {
-  if (clock_.elapsed() < delay_ms_) return cancelled_;
+  if (clock_.elapsed() < delay_ms_) {
+    // Only repaints before the box is there to keep the window's input away.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return cancelled_;
+  }
   if (!box_) {
     box_ = std::make_unique<TCancelOnReject>(window_);
     box_->setObjectName(name_);
@@ -39,7 +48,7 @@ bool TRowsProgress::Step(int64_t rows) {
     box_->setMinimumDuration(0);
     box_->show();
   }
-  box_->setLabelText(text_ + TStatusBarLabels::Grouped(static_cast<int>(rows)));
+  box_->setLabelText(text_ + GroupedDigits(rows) + after_);
   QCoreApplication::processEvents();
   if (box_->wasCanceled()) cancelled_ = true;
   return cancelled_;

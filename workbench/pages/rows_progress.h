@@ -13,8 +13,8 @@ class QWidget;
 
 class TRowsProgress {
  public:
-  // `text` comes before the count, as in "Lendo registros... 1.000".
-  TRowsProgress(QWidget* window, QString name, QString text, int delay_ms);
+  // `text` comes before the count and `after` after it, as in "Lendo registros... 1.000".
+  TRowsProgress(QWidget* window, QString name, QString text, int delay_ms, QString after = {});
   ~TRowsProgress();
   TRowsProgress(const TRowsProgress&) = delete;
   TRowsProgress& operator=(const TRowsProgress&) = delete;
@@ -27,6 +27,7 @@ class TRowsProgress {
   QWidget* window_;
   QString name_;
   QString text_;
+  QString after_;
   int delay_ms_;
   QElapsedTimer clock_;
   std::unique_ptr<QProgressDialog> box_;

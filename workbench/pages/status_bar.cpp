@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QStatusBar>
 
+#include "grid/blob_cell_text.h"
 #include "grid/db_grid.h"
 #include "workbench/main_form.h"
 #include "workbench/pages/pages.h"
@@ -86,9 +87,7 @@ void TStatusBarLabels::ShowPending(int rows) {
 }
 
 QString TStatusBarLabels::Grouped(int number) {
-  QString digits = QString::number(number < 0 ? -number : number);
-  for (qsizetype at = digits.size() - 3; at > 0; at -= 3) digits.insert(at, '.');
-  return number < 0 ? '-' + digits : digits;
+  return GroupedDigits(number);
 }
 
 QString TStatusBarLabels::RowText(int rec_no, int count, bool all_fetched) {

@@ -14,15 +14,6 @@
 
 namespace {
 
-// The exception the status vector describes, composed now and raised later.
-std::exception_ptr StatusError() {
-  try {
-    RaiseStatusError();
-  } catch (...) {
-    return std::current_exception();
-  }
-}
-
 std::string RandomDigits(int count) {
   static std::mt19937 generator{std::random_device{}()};
   std::uniform_int_distribution<int> digit(0, 9);
@@ -209,7 +200,11 @@ void TIBSQL::Prepare() {
 }
 
 ISC_STATUS TIBSQL::PrepareText(int dialect) {
-  return Call(ClientApi().isc_dsql_prepare(ClientStatusVector(), TRHandle(), &handle_, 0,
+  isc_tr_handle* transaction = TRHandle();
+  if (TIBTransaction* metadata = Database() ? Database()->PrepareTransaction() : nullptr;
+      metadata && metadata->InTransaction())
+    transaction = metadata->HandleAddress();
+  return Call(ClientApi().isc_dsql_prepare(ClientStatusVector(), transaction, &handle_, 0,
                                            processed_sql_.c_str(),
                                            static_cast<unsigned short>(dialect), nullptr),
               false);
@@ -270,27 +265,14 @@ void TIBSQL::ExecQuery() {
       record_count_ = 0;
       if (go_to_first_record_on_execute_) Next();
       break;
-    case SQLExecProcedure: {
-      auto execute = [&] {
-        return Call(RunLongCall([&, status, transaction] {
-                      return ClientApi().isc_dsql_execute2(status, transaction, &handle_, dialect,
-                                                           in, out);
-                    }),
-                    false);
-      };
-      if (execute() > 0) {
-        if (StatusVectorHas({isc_lock_conflict})) RaiseStatusError();
-        // Composed now: the retry's calls overwrite the status vector.
-        std::exception_ptr first = StatusError();
-        PrepareText(1);
-        if (execute() > 0) {
-          // Back to the statement's own dialect, or unprepared so the next call prepares.
-          if (PrepareText(dialect) > 0) FreeHandleQuietly();
-          std::rethrow_exception(first);
-        }
-      }
+    case SQLExecProcedure:
+      // Never run a second time after a failure: the first run may have done its work
+      // (an autonomous transaction, a cancel that came late) and its error is the one.
+      Call(RunLongCall([&, status, transaction] {
+             return ClientApi().isc_dsql_execute2(status, transaction, &handle_, dialect, in, out);
+           }),
+           true);
       break;
-    }
     default:
       Call(RunLongCall([&, status, transaction] {
              return ClientApi().isc_dsql_execute(status, transaction, &handle_, dialect, in);

@@ -256,7 +256,6 @@ TEST(Statement, FailedProcedureReportsItsOwnErrorAndStaysUsable) {
                "BEGIN IF (X > 0) THEN EXCEPTION BOOM; Y = X - 1; END^"
                "SET TERM ; ^"});
   Connection c(file.Path());
-  // The quoted name does not prepare in dialect 1, so the retry fails too.
   auto sql = c.Sql("execute procedure \"Checked\" :x");
   for (int round = 0; round < 2; ++round) {
     sql->ParamByName("X").SetAsLong(1);
@@ -271,6 +270,25 @@ TEST(Statement, FailedProcedureReportsItsOwnErrorAndStaysUsable) {
     sql->ExecQuery();
     EXPECT_EQ(sql->FieldByName("Y").AsLong(), -1);
   }
+}
+
+TEST(Statement, AFailedExecuteRunsOnce) {
+  // The log row is written in an autonomous transaction, so a second run would show.
+  TempDatabase file(
+      TempDatabaseOptions{.setup = "CREATE TABLE LOG (N INTEGER); CREATE EXCEPTION BOOM 'boom';"});
+  Connection c(file.Path());
+  auto sql = c.Sql(
+      "execute block as begin "
+      "in autonomous transaction do insert into LOG values (1); "
+      "exception BOOM; end");
+  sql->SetParamCheck(false);
+  EXPECT_THROW(sql->ExecQuery(), EIBInterBaseError);
+  sql.reset();
+  c.tr.Rollback();  // a new snapshot sees the autonomous row
+  c.tr.StartTransaction();
+  auto count = c.Sql("select count(*) from LOG");
+  count->ExecQuery();
+  EXPECT_EQ(count->Fields(0).AsLong(), 1);
 }
 
 TEST(Statement, DbKeyParameterTakesTheKeyWithinItsLength) {

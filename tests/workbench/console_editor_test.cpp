@@ -19,6 +19,21 @@ QTextCharFormat FormatAt(const TSqlEditor& editor, int line, int column) {
   return {};
 }
 
+TEST(SqlEditor, QLiteralsAreLiteralsAcrossLinesWhateverTheyHold) {
+  TSqlEditor editor(nullptr);
+  const TSqlHighlighter& h = *editor.Highlighter();
+  editor.setPlainText(
+      "select q'{it's -- no comment}', seq from T\n"
+      "where A = q'!one\n"
+      "two' from!' and B = 1");
+  EXPECT_EQ(FormatAt(editor, 0, 7), h.literal_format);   // q'{
+  EXPECT_EQ(FormatAt(editor, 0, 16), h.literal_format);  // "-- no comment" is inside
+  EXPECT_EQ(FormatAt(editor, 0, 36), h.keyword_format);  // from, after it
+  EXPECT_EQ(FormatAt(editor, 2, 3), h.literal_format);   // a lone quote does not end it
+  EXPECT_EQ(FormatAt(editor, 2, 5), h.literal_format);   // nor is "from" a keyword there
+  EXPECT_EQ(FormatAt(editor, 2, 12), h.keyword_format);  // and, after !'
+}
+
 TEST(SqlEditor, HighlightsKeywordsLiteralsCommentsAndNumbers) {
   TSqlEditor editor(nullptr);
   const TSqlHighlighter& h = *editor.Highlighter();

@@ -62,7 +62,17 @@ void TSqlHighlighter::highlightBlock(const QString& text) {
     if (state == kPlain) {
       const QChar c = text[i];
       start = i;
-      if (c == '\'' || c == '"') {
+      const bool word_before = i > 0 && (text[i - 1].isLetterOrNumber() || text[i - 1] == '_' ||
+                                         text[i - 1] == '$');
+      if ((c == 'q' || c == 'Q') && !word_before && i + 2 < n && text[i + 1] == '\'' &&
+          !text[i + 2].isSpace()) {
+        // q'{...}': closed by the matching delimiter and a quote, whatever is inside.
+        const QChar open = text[i + 2];
+        const QChar close = open == '(' ? ')' : open == '[' ? ']' : open == '{' ? '}'
+                          : open == '<' ? '>' : open;
+        state = kInQLiteral + (close.unicode() << 8);
+        i += 3;
+      } else if (c == '\'' || c == '"') {
         state = c == '\'' ? kInLiteral : kInQuotedName;
         ++i;
       } else if (c == '-' && i + 1 < n && text[i + 1] == '-') {
@@ -80,6 +90,16 @@ void TSqlHighlighter::highlightBlock(const QString& text) {
       const int end = static_cast<int>(text.indexOf(QStringLiteral("*/"), i));
       const int stop = end < 0 ? n : end + 2;
       setFormat(start, stop - start, comment_format);
+      if (end >= 0) state = kPlain;
+      i = stop;
+      start = i;
+      continue;
+    }
+    if ((state & 0xFF) == kInQLiteral) {
+      const QString closing = QString(QChar(static_cast<char16_t>(state >> 8))) + '\'';
+      const int end = static_cast<int>(text.indexOf(closing, i));
+      const int stop = end < 0 ? n : end + 2;
+      setFormat(start, stop - start, literal_format);
       if (end >= 0) state = kPlain;
       i = stop;
       start = i;

@@ -12,7 +12,9 @@ class TSqlHighlighter : public QSyntaxHighlighter {
   explicit TSqlHighlighter(QTextDocument* document);
 
   // Block states: inside a literal, a quoted name or a block comment that goes on.
-  enum TState { kPlain = 0, kInLiteral = 1, kInQuotedName = 2, kInComment = 3 };
+  // Inside a q'x...x' literal the state is kInQLiteral plus its closing character
+  // times 256.
+  enum TState { kPlain = 0, kInLiteral = 1, kInQuotedName = 2, kInComment = 3, kInQLiteral = 4 };
 
   QTextCharFormat keyword_format;
   QTextCharFormat literal_format;

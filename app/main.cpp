@@ -10,6 +10,7 @@
 #include "app/form1.h"
 #include "data/core/charset.h"
 #include "data/metadata/ddl_command.h"
+#include "data/script/run_command.h"
 #include "grid/qt_text.h"
 
 namespace {
@@ -91,6 +92,9 @@ int main(int argc, char** argv) {
   // `--ddl FILE` writes the database's DDL and ends before any Qt object exists, so it
   // runs with no display.
   if (const int code = RunDdlCommandIfAsked(argc, argv, std::cout, std::cerr); code >= 0)
+    return code;
+  // `--run SCRIPT DATABASE` likewise runs a script headless.
+  if (const int code = RunScriptCommandIfAsked(argc, argv, std::cout, std::cerr); code >= 0)
     return code;
   const TArguments arguments = ReadArguments(argc, argv);
   if (arguments.bad) return 2;

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "data/script/console_text.h"
 #include "fuzz/fuzz_target.h"
-#include "workbench/console_text.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "data/script/sql_script.h"
 #include "fuzz/fuzz_target.h"
-#include "workbench/console/sql_script.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

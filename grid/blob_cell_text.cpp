@@ -8,6 +8,7 @@
 #include "data/database/ib_base.h"
 #include "data/dataset/ib_dataset.h"
 #include "data/statement/blob_io.h"
+#include "data/statement/long_call.h"
 #include "grid/qt_text.h"
 
 namespace {
@@ -54,6 +55,8 @@ QString TBlobCellText::Text(const TField& field) {
   key += text ? 'T' : 'B';
   key += std::to_string(field.CharSet());
   if (auto found = cache_.find(key); found != cache_.end()) return found->second;
+  // A repaint during a long call must not wait for the connection the call holds.
+  if (LongCallRunning()) return QStringLiteral("…");
   TIBBase base(nullptr);
   base.SetDatabase(ib->Database());
   base.SetTransaction(ib->Transaction());

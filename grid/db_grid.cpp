@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
 
+#include "data/statement/long_call.h"
 #include "grid/grid_hooks.h"
 #include "grid/qt_text.h"
 
@@ -948,6 +949,8 @@ QString TCustomDBGrid::CellText(TField* field, int data_row) const {
   datalink_->SetActiveRecord(data_row);
   try {
     if (field->IsBlob() && !field->IsNull()) return blob_text_.Text(*field);
+    // An array's text is read from the server, which a long call holds meanwhile.
+    if (field->DataType() == ftArray && LongCallRunning()) return QStringLiteral("…");
     return ToQt(field->DisplayText());
   } catch (...) {
     return {};  // painting never raises

@@ -1,8 +1,11 @@
 // The SQL console: F9 runs the editor's first line, F10 opens a table filtered by the
 // condition typed after its name.
+#include "data/script/console_text.h"
+#include "data/script/statement_class.h"
+#include "data/script/statement_runner.h"
 #include "data/statement/sql.h"
 #include "grid/qt_text.h"
-#include "workbench/console_text.h"
+#include "workbench/console/sql_console.h"
 #include "workbench/main_form.h"
 #include "workbench/objects/object_tree.h"
 #include "workbench/pages/pages.h"
@@ -54,43 +57,27 @@ void TWorkbenchForm::RunFirstLine() {
     ShowMessage("Parâmetros (:nome) não são aceitos no console!");
     return;
   }
-  // A transaction statement must go through the transaction object, or every dataset
-  // would be left on a transaction that no longer exists. The engine's word is RETAIN; the
-  // RETAINING that older tools write would not prepare.
-  const std::string first = FirstWord(line);
-  if ((first == "COMMIT" || first == "ROLLBACK") && ContainsWord(line, "RETAINING")) {
-    EndSharedTransaction(first == "COMMIT", true);
-    ShowMessage("Comando Executado com Sucesso!");
+  // isql's own commands and transaction ends are known by the console's one runner; a
+  // SET TRANSACTION would leave every dataset on a transaction that no longer exists.
+  if (ClassifyStatement(line).kind == TStatementKind::kSetTransaction) {
+    ShowMessage(kSetTransactionRefused);
     return;
   }
-  IBQuery1->Close();
-  IBQuery1->SQL().Clear();
-  IBQuery1->SQL().Add(line);
-  if (LooksLikeQuery(line)) {
-    IBQuery1->Open();
-    ShowResult(DsQuery);
-    return;
-  }
+  TStatementRunner runner(*IBQuery1, *Console);
+  runner.SetAutoDdl(false);  // F9's DDL stays in the shared transaction until F4
+  TRunReport report;
   try {
-    IBQuery1->Prepare();
-  } catch (const EIBClientError&) {
-    // The statement layer refuses to prepare a SET TRANSACTION; say why here.
-    if (IBQuery1->StatementType() != SQLStartTransaction) throw;
-    ShowMessage("Use F4 para gravar; SET TRANSACTION não é aceito no console!");
+    report = runner.RunOnQuery(line, LooksLikeQuery(line));
+  } catch (const std::exception& error) {
+    Console->NoteFirstLineRun(line, error.what());
+    throw;
+  }
+  if (report.kind == TRunKind::kRows) {
+    Console->NoteFirstLineRun(line, "Consulta aberta");
     return;
   }
-  switch (IBQuery1->StatementType()) {
-    case SQLCommit:
-    case SQLRollback:
-      EndSharedTransaction(IBQuery1->StatementType() == SQLCommit,
-                           ContainsWord(line, "RETAIN") || ContainsWord(line, "RETAINING"));
-      break;
-    default:
-      IBQuery1->ExecSQL();
-      Pages->Transactions->NoteStatementsRun({line});
-      if (IBQuery1->StatementType() == SQLDDL) NoteSchemaChange(this);  // the tree reads again
-      break;
-  }
+  if (report.pending) Pages->Transactions->NoteChangesLeft();
+  Console->NoteFirstLineRun(line, "Comando Executado com Sucesso!");
   ShowMessage("Comando Executado com Sucesso!");
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "data/errors/errors.h"
-#include "workbench/console/parameter_value.h"
+#include "data/script/parameter_value.h"
 
 class QWidget;
 
@@ -61,8 +61,10 @@ class TDialogs {
   // closing the box answers Cancel.
   virtual bool Confirm(QWidget* parent, const std::string& caption, const std::string& text);
   virtual void Beep();
-  // The console's marker values (name, value, NULL box); false when cancelled.
-  virtual bool AskParameters(QWidget* parent, std::vector<TParameterValue>* values);
+  // The console's marker values (name, value, NULL box); false when cancelled. OK with a
+  // value that `check` refuses keeps the box open, the refusal beside that value.
+  virtual bool AskParameters(QWidget* parent, std::vector<TParameterValue>* values,
+                             const TParameterCheck& check);
   // A .sql file to open or to save; empty when cancelled.
   virtual QString ChooseSqlFile(QWidget* parent, bool save);
 };
@@ -77,7 +79,9 @@ class TStderrDialogs : public TDialogs {
   // No one can answer: Cancel.
   bool Confirm(QWidget* parent, const std::string& caption, const std::string& text) override;
   void Beep() override {}
-  bool AskParameters(QWidget*, std::vector<TParameterValue>*) override { return false; }
+  bool AskParameters(QWidget*, std::vector<TParameterValue>*, const TParameterCheck&) override {
+    return false;
+  }
   QString ChooseSqlFile(QWidget*, bool) override { return {}; }
 };
 
@@ -93,8 +97,10 @@ class TRecordingDialogs : public TDialogs {
   bool Confirm(QWidget* parent, const std::string& caption, const std::string& text) override;
   void Beep() override { ++beeps; }
   // Each answer, taken from the front of `parameter_answers`, gives the values' texts
-  // and NULL boxes by position; none means cancelled. What was asked is recorded.
-  bool AskParameters(QWidget* parent, std::vector<TParameterValue>* values) override;
+  // and NULL boxes by position; none means cancelled. What was asked is recorded, and
+  // what `check` refused, after which the next answer is taken as the box stays open.
+  bool AskParameters(QWidget* parent, std::vector<TParameterValue>* values,
+                     const TParameterCheck& check) override;
   QString ChooseSqlFile(QWidget* parent, bool save) override;
 
   std::vector<std::string> messages;
@@ -106,6 +112,7 @@ class TRecordingDialogs : public TDialogs {
   std::vector<bool> confirm_answers;           // taken from the front; none means Cancel
   std::vector<std::vector<TParameterValue>> parameter_requests;
   std::vector<std::vector<TParameterValue>> parameter_answers;
+  std::vector<std::string> parameter_refusals;
   std::vector<QString> sql_file_answers;  // taken from the front; none means cancelled
   int beeps = 0;
 };

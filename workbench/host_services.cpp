@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "data/core/host_timer.h"
+#include "data/statement/long_call.h"
 #include "workbench/dialogs.h"
 
 namespace {
@@ -14,7 +15,10 @@ class TQtHostTimer : public THostTimer {
   TQtHostTimer() {
     timer_.setTimerType(Qt::CoarseTimer);
     // A tick runs client calls; whatever they raise goes to the error box, not the loop.
-    QObject::connect(&timer_, &QTimer::timeout, [this] { RunHandler([this] { Tick(); }); });
+    // During a long call the connection is the call's: the tick waits for a later round.
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (!LongCallRunning()) RunHandler([this] { Tick(); });
+    });
   }
 
  protected:

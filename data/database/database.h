@@ -89,6 +89,11 @@ class TIBDatabase : public TCustomConnection {
   void SetLoginPrompt(bool value) { login_prompt_ = value; }
 
   TIBTransaction* DefaultTransaction() const { return default_transaction_; }
+  // While set and active, statements read the metadata at prepare in this transaction
+  // rather than their own, so that DDL committed since their own one started is seen,
+  // as isql does; the console's runner sets it for its lifetime.
+  TIBTransaction* PrepareTransaction() const { return prepare_transaction_; }
+  void SetPrepareTransaction(TIBTransaction* transaction) { prepare_transaction_ = transaction; }
   // Client error 19 while the current default is active on this connection: leaving the
   // list would strand its work.
   void SetDefaultTransaction(TIBTransaction* transaction);
@@ -186,6 +191,7 @@ class TIBDatabase : public TCustomConnection {
   std::string dpb_;
   std::string hidden_password_;
   bool login_prompt_ = true;
+  TIBTransaction* prepare_transaction_ = nullptr;
   TIBTransaction* default_transaction_ = nullptr;
   std::vector<TIBTransaction*> transactions_;
   std::vector<TIBBase*> sql_objects_;

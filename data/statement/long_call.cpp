@@ -12,6 +12,8 @@ TLongCallRunner& Runner() {
   return runner;
 }
 
+bool g_running = false;
+
 }  // namespace
 
 TLongCallRunner SetLongCallRunner(TLongCallRunner runner) {
@@ -20,7 +22,16 @@ TLongCallRunner SetLongCallRunner(TLongCallRunner runner) {
 
 ISC_STATUS RunLongCall(const TLongCall& call) {
   const TLongCallRunner& runner = Runner();
-  return runner ? runner(call) : call();
+  if (!runner) return call();
+  struct TRunning {
+    bool previous = std::exchange(g_running, true);
+    ~TRunning() { g_running = previous; }
+  } running;
+  return runner(call);
+}
+
+bool LongCallRunning() {
+  return g_running;
 }
 
 bool CanCancelOperation() {

@@ -14,6 +14,9 @@ using TLongCallRunner = std::function<ISC_STATUS(const TLongCall&)>;
 // Puts `runner` in place (empty: calls run in place); returns the previous one.
 TLongCallRunner SetLongCallRunner(TLongCallRunner runner);
 ISC_STATUS RunLongCall(const TLongCall& call);
+// True while a runner runs a call: its thread may turn an event loop meanwhile, but the
+// connection is the call's, so nothing else may make a client call until it returns.
+bool LongCallRunning();
 
 // True when the client library can cancel a running call (fb_cancel_operation).
 bool CanCancelOperation();

@@ -225,14 +225,6 @@ TEST_F(PagesWindowTest, ShiftF4RollsBackWhatWasPostedAfterAsking) {
   EXPECT_EQ(ReadBack("select NAME from CUSTOMERS where ID = 1"), "Anaz");
 }
 
-TEST(LeavesChangesTest, WorkAfterTheLastEndCounts) {
-  EXPECT_FALSE(LeavesChanges({}));
-  EXPECT_FALSE(LeavesChanges({"select * from T", "  with x as (select 1 from T) select 1"}));
-  EXPECT_TRUE(LeavesChanges({"update T set A = 1"}));
-  EXPECT_FALSE(LeavesChanges({"delete from T", "commit"}));
-  EXPECT_TRUE(LeavesChanges({"rollback", "create table U (A int)", "select 1 from T"}));
-}
-
 TEST(StatusTextTest, RowsAreCountedWithGroupedDigits) {
   EXPECT_EQ(TStatusBarLabels::RowText(37, 1000, false), "Linha 37 de 1.000+");
   EXPECT_EQ(TStatusBarLabels::RowText(1234567, 1234567, true), "Linha 1.234.567 de 1.234.567");

@@ -4,26 +4,34 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
 
+#include "data/core/charset.h"
+#include "data/statement/long_call.h"
 #include "support/log_in.h"
 #include "support/qt_environment.h"
 #include "support/temp_database.h"
 #include "workbench/console/long_call_window.h"
 #include "workbench/console/sql_console.h"
 #include "workbench/main_form.h"
+#include "workbench/pages/pages.h"
+#include "workbench/pages/transaction_commands.h"
 
 namespace {
 
@@ -79,6 +87,27 @@ class ConsoleKeysTest : public ::testing::Test {
     return form->IBQuery1->Active() ? form->IBQuery1->FieldByName(field) : nullptr;
   }
   std::vector<std::string> Errors() { return std::exchange(recorder.errors, {}); }
+  std::string Count(const QString& from) {
+    TField* count = Select("select count(*) from " + from, "COUNT");
+    return count ? count->AsString() : "<no rows>";
+  }
+  QStringList Tables() const {
+    QStringList tables;
+    for (int i = 0; i < form->TablesNode()->childCount(); ++i)
+      tables << form->TablesNode()->child(i)->text(0);
+    return tables;
+  }
+  // Presses Esc on the progress box once it shows, after checking what `check` checks.
+  void CancelWhenShown(bool* shown, std::function<void()> check = {}) {
+    QTimer::singleShot(1500, form.get(), [this, shown, check] {
+      auto* progress = form->findChild<QDialog*>("LongCallProgress");
+      ASSERT_NE(progress, nullptr);
+      *shown = progress->isVisible();
+      if (check) check();
+      QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+      QCoreApplication::sendEvent(progress, &escape);
+    });
+  }
 
   TRecordingDialogs recorder;
   TScopedDialogs scoped{&recorder};
@@ -172,22 +201,38 @@ TEST_F(ConsoleKeysTest, AScriptCreatesAProcedureUnderSetTermAndCallsIt) {
   EXPECT_TRUE(Status().startsWith("EXECUTE PROCEDURE: TOTAL = 3 em ")) << Status().toStdString();
 }
 
-TEST_F(ConsoleKeysTest, AFailingScriptStatementNamesItsLineAndTheCursorGoesThere) {
-  Type(
+TEST_F(ConsoleKeysTest, AFailingScriptStatementNamesItsLineAndTheScriptGoesOnUnlessBailIsOn) {
+  const QString script =
       "update T set NAME = 'first' where ID = 1;\n"
       "\n"
       "select * from\n"
       "  NO_SUCH_TABLE;\n"
-      "update T set NAME = 'never' where ID = 1;\n");
+      "show tables;\n"
+      "update T set NAME = 'after' where ID = 1;\n";
+  Type(script);
   Press(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
   const std::vector<std::string> errors = Errors();
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0].rfind("Linha 3: ", 0), 0u) << errors[0];
   EXPECT_NE(errors[0].find("NO_SUCH_TABLE"), std::string::npos);
+  // isql's own commands are named, not left to the engine's "Token unknown".
+  EXPECT_NE(errors[0].find("\nLinha 5: SHOW é um comando do isql"), std::string::npos) << errors[0];
   EXPECT_EQ(form->RichEdit1->textCursor().blockNumber(), 2);
+  EXPECT_TRUE(Status().startsWith("2 comandos executados, 2 com erro, 0 ignorados em "))
+      << Status().toStdString();
   TField* name = Select("select NAME from T where ID = 1", "NAME");
   ASSERT_NE(name, nullptr);
-  EXPECT_EQ(name->AsString(), "first");  // the statements after the failure never ran
+  EXPECT_EQ(name->AsString(), "after");  // as isql: the script went on
+
+  // With bail on the first failure ends it.
+  Type("set bail on;\n" + script);
+  Press(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_TRUE(Status().startsWith("2 comandos executados, 1 com erro, 2 ignorados em "))
+      << Status().toStdString();
+  name = Select("select NAME from T where ID = 1", "NAME");
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ(name->AsString(), "first");
 }
 
 TEST_F(ConsoleKeysTest, MarkersAreAskedTypedAndMayBeNull) {
@@ -211,11 +256,15 @@ TEST_F(ConsoleKeysTest, MarkersAreAskedTypedAndMayBeNull) {
   EXPECT_TRUE(name->IsNull());
   EXPECT_EQ(recorder.parameter_requests.back().size(), 1u);
 
-  // A value that does not read as its type is refused before anything runs.
-  recorder.parameter_answers = {{{"", "", "abc", false}}};
+  // A value that does not read as its type is refused while the dialog stays open, and
+  // the value typed again runs.
+  recorder.parameter_answers = {{{"", "", "abc", false}}, {{"", "", "3", false}}};
   Type("delete from T where ID = :ID");
   Press(Qt::Key_Return);
-  EXPECT_EQ(Errors(), std::vector<std::string>{"'abc' não é um inteiro válido para ID (INTEGER)"});
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_EQ(recorder.parameter_refusals,
+            std::vector<std::string>{"'abc' não é um inteiro válido para ID (INTEGER)"});
+  EXPECT_TRUE(Status().startsWith("1 linha excluída")) << Status().toStdString();
   // A cancelled dialog runs nothing and says nothing.
   Press(Qt::Key_Return);
   EXPECT_EQ(Errors(), std::vector<std::string>{});
@@ -335,7 +384,7 @@ TEST_F(ConsoleKeysTest, EscCancelsALongStatementAndTheConnectionGoesOn) {
   EXPECT_GE(seconds, 1.5);
   EXPECT_EQ(Errors(), std::vector<std::string>{});
   EXPECT_EQ(recorder.messages, std::vector<std::string>{"Operação cancelada"});
-  EXPECT_FALSE(TLongCallWindow::Busy());
+  EXPECT_FALSE(LongCallRunning());
   EXPECT_EQ(form->DBGrid1->DataSource(), form->DsQuery);  // given back after the cancel
   EXPECT_EQ(Status(), "Opera\u00E7\u00E3o cancelada");
 
@@ -343,6 +392,146 @@ TEST_F(ConsoleKeysTest, EscCancelsALongStatementAndTheConnectionGoesOn) {
   ASSERT_NE(name, nullptr);
   EXPECT_EQ(name->AsString(), "three");
   EXPECT_TRUE(form->IBTransaction1->InTransaction());
+}
+
+TEST_F(ConsoleKeysTest, ABlankLineInsideAStatementNeverCutsIt) {
+  Type("delete from T\n\nwhere ID = 2;\n\nselect * from T;");
+  Press(Qt::Key_Return);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_TRUE(Status().startsWith("1 linha excluída")) << Status().toStdString();
+  EXPECT_EQ(Count("T"), "2");
+}
+
+TEST_F(ConsoleKeysTest, DdlIsCommittedAtOnceAndDmlWaitsForF4AsInIsql) {
+  Type("create table U (A integer);\ninsert into U values (1);\nselect count(*) from U;");
+  Press(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  ASSERT_TRUE(form->IBQuery1->Active());
+  EXPECT_EQ(form->IBQuery1->FieldByName("COUNT")->AsString(), "1");
+  EXPECT_EQ(form->Pages->Transactions->Changes(), 1);  // the insert waits
+  QApplication::processEvents();
+  EXPECT_TRUE(Tables().contains("U"));  // the tree read the committed table at once
+  form->EndSharedTransaction(false, false);
+  EXPECT_EQ(Count("U"), "0");  // the table stayed, its row went with the rollback
+
+  // "set autoddl off" in a script, and the console's box, keep DDL in the transaction.
+  Type("set autoddl off;\ncreate table V (A integer);");
+  Press(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  form->EndSharedTransaction(false, false);
+  form->Console->AutoDdl->setChecked(false);
+  Type("create table W (A integer)");
+  Press(Qt::Key_Return);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  form->EndSharedTransaction(false, false);
+  EXPECT_EQ(Count("RDB$RELATIONS where RDB$RELATION_NAME in ('V', 'W')"), "0");
+  // The box is remembered by the next window.
+  form.reset();
+  Start();
+  EXPECT_FALSE(form->Console->AutoDdl->isChecked());
+  form->Console->AutoDdl->setChecked(true);
+}
+
+TEST_F(ConsoleKeysTest, SetNamesAndDialectAreTakenOnlyWhenTheyMatchTheConnection) {
+  Type("set names " + QString::fromStdString(CharSetName(form->IBDatabase1->CharSetId())) +
+       ";\nset sql dialect 3;\nset names WIN1251;\nset sql dialect 1;\nset list on;");
+  Press(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+  const std::vector<std::string> errors = Errors();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("Linha 3: SET NAMES WIN1251 não é o conjunto de caracteres da conexão"),
+            std::string::npos)
+      << errors[0];
+  EXPECT_NE(errors[0].find("Linha 4: SET SQL DIALECT 1 não é o dialeto da conexão (3)"),
+            std::string::npos);
+  EXPECT_NE(errors[0].find("Linha 5: SET LIST é um comando do isql"), std::string::npos);
+}
+
+TEST_F(ConsoleKeysTest, HistoryKeepsTheDraftAndF9RunsAndCtrlZUndoesAStep) {
+  Select("select * from T where ID = 1", "ID");
+  Type("select * from T where ID = 2");
+  Press(Qt::Key_F9, Qt::NoModifier);  // F9 runs are kept too
+  ASSERT_EQ(form->Console->History().Entries().size(), 2u);
+  EXPECT_EQ(form->Console->History().Entries().back().sql, "select * from T where ID = 2");
+
+  Type("update T set NAME = 'draft, not saved'");
+  Press(Qt::Key_Up);
+  EXPECT_EQ(form->RichEdit1->toPlainText(), "select * from T where ID = 2");
+  Press(Qt::Key_Up);
+  EXPECT_EQ(form->RichEdit1->toPlainText(), "select * from T where ID = 1");
+  Press(Qt::Key_Down);
+  Press(Qt::Key_Down);  // past the newest: the draft comes back
+  EXPECT_EQ(form->RichEdit1->toPlainText(), "update T set NAME = 'draft, not saved'");
+  Press(Qt::Key_Down);  // nothing newer
+  EXPECT_EQ(form->RichEdit1->toPlainText(), "update T set NAME = 'draft, not saved'");
+  Press(Qt::Key_Up);
+  form->RichEdit1->undo();  // Ctrl+Z takes the step back
+  EXPECT_EQ(form->RichEdit1->toPlainText(), "update T set NAME = 'draft, not saved'");
+}
+
+TEST_F(ConsoleKeysTest, ACancelledBlockRunsOnceAndNothingReadsTheTreeDuringALongCall) {
+  Type("create table LOG (N integer);\ncommit;");
+  Press(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(Errors(), std::vector<std::string>{});
+  QApplication::processEvents();
+  // The script's DDL queues a read of the tree; the long block that follows holds the
+  // connection, so the read waits for it (it once ran inside the wait and hung the
+  // window), and Esc cancels the block: it is never run a second time.
+  Type(
+      "create table LATER (A integer);\n"
+      "set term ^ ;\n"
+      "execute block as declare i integer = 0; begin\n"
+      "  in autonomous transaction do insert into LOG values (1);\n"
+      "  while (i < 2000000000) do i = i + 1;\n"
+      "end^\n"
+      "set term ; ^\n");
+  bool shown = false;
+  bool tree_read_during_the_call = false;
+  CancelWhenShown(&shown, [&] {
+    EXPECT_TRUE(LongCallRunning());
+    tree_read_during_the_call = Tables().contains("LATER");
+  });
+  Press(Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(shown);
+  EXPECT_FALSE(tree_read_during_the_call);
+  EXPECT_EQ(Errors(), std::vector<std::string>{});
+  EXPECT_EQ(recorder.messages, std::vector<std::string>{"Operação cancelada"});
+  QApplication::processEvents();
+  EXPECT_TRUE(Tables().contains("LATER"));
+  form->EndSharedTransaction(false, false);  // a new snapshot sees the autonomous row
+  EXPECT_EQ(Count("LOG"), "1");
+}
+
+TEST(ParameterDialog, ARefusedValueKeepsTheDialogOpenWithWhatWasTyped) {
+  TDialogs dialogs;
+  std::vector<TParameterValue> values{{"ID", "INTEGER", "", false},
+                                      {"NAME", "VARCHAR(5)", "", false}};
+  const TParameterCheck check = [](size_t index, const TParameterValue& value) -> std::string {
+    return index == 0 && value.text != "7" ? "'" + value.text + "' não é um inteiro" : "";
+  };
+  bool stayed_open = false;
+  QString refusal, kept;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+    ASSERT_EQ(edits.size(), 2);
+    edits[0]->setText("abc");
+    edits[1]->setText("x");
+    QPushButton* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    ok->click();
+    stayed_open = dialog->isVisible();
+    for (QLabel* label : dialog->findChildren<QLabel*>("Refusal"))
+      if (!label->isHidden()) refusal += label->text();
+    kept = edits[1]->text();
+    edits[0]->setText("7");
+    ok->click();
+  });
+  ASSERT_TRUE(dialogs.AskParameters(nullptr, &values, check));
+  EXPECT_TRUE(stayed_open);
+  EXPECT_EQ(refusal, "'abc' não é um inteiro");
+  EXPECT_EQ(kept, "x");
+  EXPECT_EQ(values[0].text, "7");
+  EXPECT_EQ(values[1].text, "x");
 }
 
 }  // namespace

@@ -16,10 +16,9 @@
 #include <thread>
 
 #include "workbench/dialogs.h"
+#include "workbench/idle_queue.h"
 
 namespace {
-
-bool g_busy = false;
 
 // What the worker hands back; guarded by its mutex.
 struct TCallState {
@@ -85,10 +84,6 @@ TLongCallWindow::~TLongCallWindow() {
   SetLongCallRunner(std::move(previous_));
 }
 
-bool TLongCallWindow::Busy() {
-  return g_busy;
-}
-
 ISC_STATUS TLongCallWindow::Run(const TLongCall& call) {
   auto state = std::make_shared<TCallState>();
   // The call is C and returns a status; the catch only guards the hand-over itself.
@@ -106,7 +101,6 @@ ISC_STATUS TLongCallWindow::Run(const TLongCall& call) {
     state->done = true;
     state->finished.notify_all();
   });
-  g_busy = true;
   bool done;
   {
     std::unique_lock<std::mutex> lock(state->mutex);
@@ -127,7 +121,7 @@ ISC_STATUS TLongCallWindow::Run(const TLongCall& call) {
     progress.hide();
   }
   worker.join();
-  g_busy = false;
+  RunWaitingWork();
   if (state->error) std::rethrow_exception(state->error);
   return state->result;
 }

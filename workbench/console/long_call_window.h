@@ -22,8 +22,6 @@ class TLongCallWindow {
   TLongCallWindow(const TLongCallWindow&) = delete;
   TLongCallWindow& operator=(const TLongCallWindow&) = delete;
 
-  // True while a call is running on the worker.
-  static bool Busy();
   // How long the window waits before it shows the progress bar.
   static constexpr int kProgressDelayMs = 500;
 

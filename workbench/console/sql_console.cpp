@@ -1,5 +1,6 @@
 #include "workbench/console/sql_console.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include "workbench/pages/pages.h"
 #include "workbench/pages/status_bar.h"
 #include "workbench/pages/transaction_commands.h"
+#include "workbench/pages/window_layout.h"
 
 namespace {
 
@@ -34,7 +36,7 @@ std::vector<TScriptStatement> ReadStatements(const QString& text, int first_line
       statement.text = FromQt(text.mid(static_cast<qsizetype>(statement.begin),
                                        static_cast<qsizetype>(statement.end - statement.begin)));
     } catch (const Exception& error) {
-      throw EScriptError(statement.line, error.Message());
+      throw EDatabaseError("Linha " + std::to_string(statement.line) + ": " + error.Message());
     }
   }
   return statements;
@@ -65,6 +67,15 @@ TSqlConsole::TSqlConsole(TWorkbenchForm* form)
 
   HistoryButton = new QPushButton(QStringLiteral("Histórico"), page);
   HistoryButton->setGeometry(0, 1, 75, 22);
+  // As isql's AUTODDL: DDL committed at once in a transaction of its own. Remembered.
+  AutoDdl = new QCheckBox(QStringLiteral("AutoDDL"), page);
+  AutoDdl->setObjectName(QStringLiteral("AutoDdl"));
+  AutoDdl->setToolTip(
+      QStringLiteral("Confirmar cada comando DDL (CREATE, ALTER, DROP...) logo ao executá-lo"));
+  AutoDdl->setGeometry(82, 3, 90, 18);
+  AutoDdl->setChecked(UserSettings().value(QStringLiteral("console/autoddl"), true).toBool());
+  connect(AutoDdl, &QCheckBox::toggled, this,
+          [](bool on) { UserSettings().setValue(QStringLiteral("console/autoddl"), on); });
   HistoryPanel = new QWidget(page);
   HistoryPanel->setAutoFillBackground(true);
   auto* layout = new QVBoxLayout(HistoryPanel);
@@ -198,48 +209,68 @@ void TSqlConsole::Run(const QString& shown, const std::vector<TScriptStatement>&
   PlanView->hide();
   HistoryPanel->hide();
   LayOutEditor();
+  if (!script) {
+    RunOne(shown, statements.front().text);
+    return;
+  }
+  TScriptReport report;
+  {
+    TLongCallWindow long_calls(form_, [form = form_] { return form->IBDatabase1->Handle(); });
+    TStatementRunner runner(*form_->IBQuery1, *this);
+    runner.SetAutoDdl(AutoDdl->isChecked());
+    report = runner.RunScript(statements);
+  }
+  GiveBackRows();
+  if (report.pending) form_->Pages->Transactions->NoteChangesLeft();
+  if (report.aborted && report.ran == 0 && report.failed == 0) return;  // a cancelled dialog
+  const QString outcome = ToQt(ReportText(report));
+  Report(outcome);
+  history_->Add(shown, outcome);
+  if (report.failures.empty()) return;
+  const int line = report.failures.front().line;
+  form_->RichEdit1->setTextCursor(
+      QTextCursor(form_->RichEdit1->document()->findBlockByNumber(line - 1)));
+  if (report.cancelled && report.failures.size() == 1) {
+    ShowMessage(kCancelledText);
+    return;
+  }
+  std::string text;
+  for (const TScriptFailure& failure : report.failures)
+    text += (text.empty() ? "" : "\n") + ("Linha " + std::to_string(failure.line) + ": ") +
+            failure.message;
+  throw EDatabaseError(text);
+}
+
+void TSqlConsole::RunOne(const QString& shown, const std::string& sql) {
   TRunReport report;
   {
     TLongCallWindow long_calls(form_, [form = form_] { return form->IBDatabase1->Handle(); });
     TStatementRunner runner(*form_->IBQuery1, *this);
+    runner.SetAutoDdl(AutoDdl->isChecked());
     try {
-      report = script ? runner.RunScript(statements) : runner.Run(statements.front().text);
+      report = runner.Run(sql);
     } catch (const EAbort&) {
       GiveBackRows();
       throw;
     } catch (const std::exception& error) {
       GiveBackRows();
-      NoteRun(statements, script, &error);
       const bool cancelled = IsCancelError(error);
       const QString outcome = cancelled ? ToQt(kCancelledText) : ToQt(error.what());
       Report(outcome);
       history_->Add(shown, outcome);
-      if (const auto* failed = dynamic_cast<const EScriptError*>(&error)) {
-        QTextCursor cursor(form_->RichEdit1->document()->findBlockByNumber(failed->Line() - 1));
-        form_->RichEdit1->setTextCursor(cursor);
-      }
       if (!cancelled) throw;
       ShowMessage(kCancelledText);
       return;
     }
   }
-  NoteRun(statements, script, nullptr);
+  if (report.pending) form_->Pages->Transactions->NoteChangesLeft();
   const QString outcome = ToQt(ReportText(report));
   Report(outcome);
   history_->Add(shown, outcome);
 }
 
-void TSqlConsole::NoteRun(const std::vector<TScriptStatement>& statements, bool script,
-                          const std::exception* failed) {
-  // A failed statement leaves nothing; a failed script what ran before the failing one.
-  if (failed && !script) return;
-  const auto* at = dynamic_cast<const EScriptError*>(failed);
-  std::vector<std::string> ran;
-  for (const TScriptStatement& statement : statements) {
-    if (at && statement.line >= at->Line()) break;
-    ran.push_back(statement.text);
-  }
-  form_->Pages->Transactions->NoteStatementsRun(ran);
+void TSqlConsole::NoteFirstLineRun(const std::string& line, const std::string& outcome) {
+  history_->Add(ToQt(line), ToQt(outcome));
 }
 
 void TSqlConsole::ShowPlan() {
@@ -255,10 +286,16 @@ void TSqlConsole::ShowPlan() {
 }
 
 void TSqlConsole::StepHistory(int direction) {
+  QPlainTextEdit* editor = form_->RichEdit1;
   QString sql;
-  if (!history_->Step(direction, &sql)) return;
-  form_->RichEdit1->setPlainText(sql);
-  form_->RichEdit1->moveCursor(QTextCursor::End);
+  if (!history_->Step(direction, editor->toPlainText(), &sql)) return;
+  // One edit on the undo stack, so Ctrl+Z brings back what the step replaced.
+  QTextCursor cursor(editor->document());
+  cursor.beginEditBlock();
+  cursor.select(QTextCursor::Document);
+  cursor.insertText(sql);
+  cursor.endEditBlock();
+  editor->moveCursor(QTextCursor::End);
 }
 
 void TSqlConsole::ReloadHistory() {
@@ -326,12 +363,13 @@ void TSqlConsole::EndTransaction(bool commit, bool retaining) {
   form_->EndSharedTransaction(commit, retaining);
 }
 
-bool TSqlConsole::AskParameters(std::vector<TParameterValue>* values) {
-  return Dialogs().AskParameters(form_, values);
+bool TSqlConsole::AskParameters(std::vector<TParameterValue>* values,
+                                const TParameterCheck& check) {
+  return Dialogs().AskParameters(form_, values, check);
 }
 
-void TSqlConsole::SchemaChanged() {
-  NoteSchemaChange(form_);
+void TSqlConsole::SchemaChanged(bool committed) {
+  NoteSchemaChange(form_, committed);
 }
 
 void TSqlConsole::BeforeRows() {

@@ -7,9 +7,10 @@
 #include <QString>
 #include <memory>
 
+#include "data/script/statement_runner.h"
 #include "workbench/console/sql_history.h"
-#include "workbench/console/statement_runner.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -44,16 +45,20 @@ class TSqlConsole : public QObject, public TConsoleHost {
   QLabel* LineText = nullptr;
   QPlainTextEdit* PlanView = nullptr;
   QPushButton* HistoryButton = nullptr;
+  QCheckBox* AutoDdl = nullptr;
   QWidget* HistoryPanel = nullptr;
   QLineEdit* HistorySearch = nullptr;
   QListWidget* HistoryList = nullptr;
 
   // TConsoleHost.
   void EndTransaction(bool commit, bool retaining) override;
-  bool AskParameters(std::vector<TParameterValue>* values) override;
+  bool AskParameters(std::vector<TParameterValue>* values, const TParameterCheck& check) override;
   void BeforeRows() override;
   void ShowRows() override;
-  void SchemaChanged() override;
+  void SchemaChanged(bool committed) override;
+
+  // F9 ran its line: the history keeps it as the console's own runs.
+  void NoteFirstLineRun(const std::string& line, const std::string& outcome);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,13 +67,11 @@ class TSqlConsole : public QObject, public TConsoleHost {
   // Runs `statements` (one statement when `script` is false), reports and keeps the run
   // in the history as `shown` (what the person ran).
   void Run(const QString& shown, const std::vector<TScriptStatement>& statements, bool script);
+  void RunOne(const QString& shown, const std::string& sql);
   void Report(const QString& text);
   // After a failed run: the rows' grid shows the query again, as before the run.
   void GiveBackRows();
   void EnsureStatusBar();
-  // Tells the transaction commands what of the run's statements ran to the end.
-  void NoteRun(const std::vector<TScriptStatement>& statements, bool script,
-               const std::exception* failed);
   void FillHistoryList();
   void LayOutEditor();
 

@@ -50,9 +50,8 @@ void TSqlHistory::Save() const {
   QSaveFile file(file_);
   if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(items).toJson()) < 0 ||
       !file.commit())
-    throw Exception(
-        FromQt(QString::fromUtf8("Não foi possível gravar o histórico em ") + file_ +
-                 ": " + file.errorString()));
+    throw Exception(FromQt(QString::fromUtf8("Não foi possível gravar o histórico em ") + file_ +
+                           ": " + file.errorString()));
 }
 
 void TSqlHistory::Add(const QString& sql, const QString& outcome) {
@@ -62,10 +61,12 @@ void TSqlHistory::Add(const QString& sql, const QString& outcome) {
   Save();
 }
 
-bool TSqlHistory::Step(int direction, QString* sql) {
+bool TSqlHistory::Step(int direction, const QString& current, QString* sql) {
+  const int size = static_cast<int>(entries_.size());
   const int next = step_ + (direction < 0 ? -1 : 1);
-  if (next < 0 || next >= static_cast<int>(entries_.size())) return false;
+  if (next < 0 || next > size) return false;
+  if (step_ == size) draft_ = current;
   step_ = next;
-  *sql = entries_[static_cast<size_t>(step_)].sql;
+  *sql = step_ == size ? draft_ : entries_[static_cast<size_t>(step_)].sql;
   return true;
 }

@@ -27,8 +27,10 @@ class TSqlHistory {
   void Add(const QString& sql, const QString& outcome);
 
   // Ctrl+Up and Ctrl+Down: steps to an older (-1) or newer (+1) entry from where the
-  // last step left off; false past either end. A new run starts from the newest again.
-  bool Step(int direction, QString* sql);
+  // last step left off; false past either end. As a shell does, the text being written
+  // (`current`, when the step leaves it) is kept as the draft that a step past the
+  // newest entry gives back. A new run starts from the draft again.
+  bool Step(int direction, const QString& current, QString* sql);
 
  private:
   void Load();
@@ -36,5 +38,6 @@ class TSqlHistory {
 
   QString file_;
   std::vector<THistoryEntry> entries_;
-  int step_ = 0;  // index of the entry last stepped to; size() when none
+  int step_ = 0;  // index of the entry last stepped to; size() for the draft
+  QString draft_;
 };

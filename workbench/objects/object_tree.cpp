@@ -11,6 +11,7 @@
 #include "data/database/ib_base.h"
 
 #include "grid/qt_text.h"
+#include "workbench/idle_queue.h"
 #include "workbench/main_form.h"
 #include "workbench/objects/structure_page.h"
 
@@ -92,15 +93,24 @@ TObjectTree::TObjectTree(TWorkbenchForm* form) : QObject(form), form_(form) {
   transaction_link_->AfterTransactionEnd = [this](TIBBase*) {
     if (!schema_changed_) return;
     schema_changed_ = false;
-    // Once the end's notices are over; never after the tree is gone.
-    QTimer::singleShot(0, this, [this] { RunHandler([this] { Refresh(); }); });
+    // Once the end's notices are over and no long call holds the connection.
+    RunWhenIdle(this, [this] { Refresh(); });
   };
 }
 
 TObjectTree::~TObjectTree() = default;
 
-void TObjectTree::NoteSchemaChange() {
-  schema_changed_ = true;
+void TObjectTree::NoteSchemaChange(bool committed) {
+  if (!committed) {
+    schema_changed_ = true;
+    return;
+  }
+  if (refresh_queued_) return;  // a script's many DDL statements read the tree once
+  refresh_queued_ = true;
+  RunWhenIdle(this, [this] {
+    refresh_queued_ = false;
+    Refresh();
+  });
 }
 
 QTreeWidgetItem* TObjectTree::AddRoot(TObjectKind kind) {
@@ -259,6 +269,6 @@ TObjectTree* ObjectTreeOf(TWorkbenchForm* form) {
   return form->findChild<TObjectTree*>(QStringLiteral("ObjectTree"), Qt::FindDirectChildrenOnly);
 }
 
-void NoteSchemaChange(TWorkbenchForm* form) {
-  if (TObjectTree* tree = ObjectTreeOf(form)) tree->NoteSchemaChange();
+void NoteSchemaChange(TWorkbenchForm* form, bool committed) {
+  if (TObjectTree* tree = ObjectTreeOf(form)) tree->NoteSchemaChange(committed);
 }

@@ -29,9 +29,10 @@ class TObjectTree : public QObject {
   // Reads every filled node and "TABELAS" again, keeping the current node where it
   // still exists: after DDL (F5, or a DDL statement run from the console).
   void Refresh();
-  // DDL ran in the shared transaction, where only it sees the change until it ends: the
-  // tree reads again once it does (F4, COMMIT or ROLLBACK).
-  void NoteSchemaChange();
+  // DDL ran. Committed at once, the tree reads again as soon as no call runs; in the
+  // shared transaction, where only it sees the change until it ends, once it does (F4,
+  // COMMIT or ROLLBACK).
+  void NoteSchemaChange(bool committed);
   // Shows or drops the "TABELAS DO SISTEMA" node.
   void ShowSystemTables(bool shown);
   // The object of a node under a root: its kind and name.
@@ -62,8 +63,9 @@ class TObjectTree : public QObject {
   // Hears the end of the shared transaction.
   std::unique_ptr<TIBBase> transaction_link_;
   bool schema_changed_ = false;
+  bool refresh_queued_ = false;
 };
 
 // The form's object tree; the console tells it of DDL it ran.
 TObjectTree* ObjectTreeOf(TWorkbenchForm* form);
-void NoteSchemaChange(TWorkbenchForm* form);
+void NoteSchemaChange(TWorkbenchForm* form, bool committed);

@@ -5,7 +5,6 @@
 #include <QMenuBar>
 
 #include "data/database/ib_base.h"
-#include "workbench/console_text.h"
 #include "workbench/main_form.h"
 #include "workbench/pages/pages.h"
 #include "workbench/pages/status_bar.h"
@@ -68,8 +67,8 @@ void TTransactionCommands::Ended() {
   form_->Pages->Status->ShowPending(0);
 }
 
-void TTransactionCommands::NoteStatementsRun(const std::vector<std::string>& statements) {
-  if (LeavesChanges(statements) && form_->IBTransaction1->InTransaction()) Count();
+void TTransactionCommands::NoteChangesLeft() {
+  if (form_->IBTransaction1->InTransaction()) Count();
 }
 
 bool TTransactionCommands::RollBack() {
@@ -84,16 +83,4 @@ bool TTransactionCommands::RollBack() {
   if (form_->IBTransaction1->InTransaction()) form_->IBTransaction1->Rollback();
   Ended();
   return true;
-}
-
-bool LeavesChanges(const std::vector<std::string>& statements) {
-  bool changes = false;
-  for (const std::string& statement : statements) {
-    const std::string word = FirstWord(statement);
-    if (word == "COMMIT" || word == "ROLLBACK")
-      changes = false;
-    else if (word != "SELECT" && word != "WITH" && !word.empty())
-      changes = true;
-  }
-  return changes;
 }

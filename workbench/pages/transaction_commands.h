@@ -29,8 +29,8 @@ class TTransactionCommands : public QObject {
   // empties the grids as a commit does. Asks first when changes were made since the
   // last end; false when the person said no.
   bool RollBack();
-  // Console statements that ran to the end, in order: the work they leave counts.
-  void NoteStatementsRun(const std::vector<std::string>& statements);
+  // Console statements left work in the shared transaction.
+  void NoteChangesLeft();
   // The transaction ended (a retaining end sends no notice of its own).
   void Ended();
   int Changes() const { return changes_; }
@@ -45,7 +45,3 @@ class TTransactionCommands : public QObject {
   // What the datasets' handlers call; emptied when this goes, before the datasets do.
   std::shared_ptr<std::function<void()>> count_;
 };
-
-// Whether statements run in this order leave uncommitted work: one that is not a
-// select after the last COMMIT or ROLLBACK.
-bool LeavesChanges(const std::vector<std::string>& statements);

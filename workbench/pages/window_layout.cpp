@@ -25,11 +25,6 @@ constexpr int kLowest = 120;
 // and 15 of its bottom.
 const QSize kPageGridMargins(1, 15);
 
-QSettings Settings() {
-  return QSettings(QDir(DataFolder()).filePath(QStringLiteral("settings.ini")),
-                   QSettings::IniFormat);
-}
-
 // The handle between tree and pages: dragging it moves the boundary.
 class TSplitterHandle : public QWidget {
  public:
@@ -56,6 +51,11 @@ class TSplitterHandle : public QWidget {
 };
 
 }  // namespace
+
+QSettings UserSettings() {
+  return QSettings(QDir(DataFolder()).filePath(QStringLiteral("settings.ini")),
+                   QSettings::IniFormat);
+}
 
 QString DataFolder() {
   const QByteArray chosen = qgetenv("TAVREL_DATA_DIR");
@@ -146,7 +146,7 @@ bool TWindowLayout::eventFilter(QObject* watched, QEvent* event) {
 void TWindowLayout::Restore() {
   if (restored_) return;
   restored_ = true;
-  QSettings settings = Settings();
+  QSettings settings = UserSettings();
   const QByteArray geometry = settings.value(QStringLiteral("window/geometry")).toByteArray();
   if (!geometry.isEmpty()) form_->restoreGeometry(geometry);
   SetSplitOffset(settings.value(QStringLiteral("window/splitter"), 0).toInt());
@@ -154,7 +154,7 @@ void TWindowLayout::Restore() {
 
 void TWindowLayout::Save() {
   if (!restored_) return;  // never logged in: the login panel's size is no choice
-  QSettings settings = Settings();
+  QSettings settings = UserSettings();
   if (!geometry_.isEmpty()) settings.setValue(QStringLiteral("window/geometry"), geometry_);
   settings.setValue(QStringLiteral("window/splitter"), split_);
   settings.sync();

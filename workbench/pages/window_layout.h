@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QSettings>
 #include <QSize>
 #include <QString>
 #include <map>
@@ -16,6 +17,8 @@ class TWorkbenchForm;
 
 // The user's data folder: $TAVREL_DATA_DIR, else the platform's application data folder.
 QString DataFolder();
+// settings.ini in the data folder.
+QSettings UserSettings();
 
 class TWindowLayout : public QObject {
  public:

@@ -1,5 +1,5 @@
 // The console's reading of its first line.
-#include "workbench/console_text.h"
+#include "data/script/console_text.h"
 
 #include <gtest/gtest.h>
 

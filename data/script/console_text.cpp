@@ -1,4 +1,4 @@
-#include "workbench/console_text.h"
+#include "data/script/console_text.h"
 
 #include <cctype>
 

@@ -1,7 +1,9 @@
-#include "workbench/console/sql_script.h"
+#include "data/script/sql_script.h"
 
 #include <algorithm>
 #include <cctype>
+
+#include "data/statement/sql_params.h"
 
 namespace {
 
@@ -9,57 +11,18 @@ bool IsBlank(char c) {
   return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
 
-// The offset past the literal, quoted name or comment that starts at `i`, or `i` when
-// none does. A line comment stops before its line break, so blank lines still count.
-size_t SkipQuoted(const std::string& text, size_t i) {
-  const size_t n = text.size();
-  const char c = text[i];
-  if (c == '\'' || c == '"') {
-    for (size_t j = i + 1; j < n; ++j) {
-      if (text[j] != c) continue;
-      if (j + 1 < n && text[j + 1] == c) {
-        ++j;  // a doubled quote stands for one
-        continue;
-      }
-      return j + 1;
-    }
-    return n;
-  }
-  if (c == '-' && i + 1 < n && text[i + 1] == '-') {
-    const size_t end = text.find('\n', i);
-    return end == std::string::npos ? n : end;
-  }
-  if (c == '/' && i + 1 < n && text[i + 1] == '*') {
-    const size_t end = text.find("*/", i + 2);
-    return end == std::string::npos ? n : end + 2;
-  }
-  return i;
-}
-
 // The first offset from `i` that is neither blank nor inside a comment.
 size_t SkipBlanksAndComments(const std::string& text, size_t i, size_t end) {
   while (i < end) {
     if (IsBlank(text[i])) {
       ++i;
-    } else if (text[i] == '-' || text[i] == '/') {
-      const size_t after = SkipQuoted(text, i);
-      if (after == i) break;
-      i = after;
-    } else {
-      break;
+      continue;
     }
+    const TSqlSkip skip = SkipLiteralOrComment(text, i, end);
+    if (skip.kind != TSqlSkip::kComment) break;
+    i = skip.end;
   }
   return std::min(i, end);
-}
-
-// With a line break at `i`: true when only blanks stand before the next one, which
-// `after` then follows.
-bool BlankLineAt(const std::string& text, size_t i, size_t* after) {
-  size_t j = i + 1;
-  while (j < text.size() && text[j] != '\n' && IsBlank(text[j])) ++j;
-  if (j >= text.size() || text[j] != '\n') return false;
-  *after = j + 1;
-  return true;
 }
 
 std::string Upper(std::string word) {
@@ -67,20 +30,17 @@ std::string Upper(std::string word) {
   return word;
 }
 
-// "set term X" in any case: true with the new terminator.
+// "set term X" in any case: true with the new terminator. isql takes the first word
+// after TERM, whatever follows it on the line.
 bool ReadSetTerm(const std::string& statement, std::string* terminator) {
-  std::vector<std::string> words;
-  std::string word;
-  for (char c : statement + ' ') {
-    if (!IsBlank(c)) {
-      word += c;
-    } else if (!word.empty()) {
-      words.push_back(word);
-      word.clear();
-    }
-  }
-  if (words.size() != 3 || Upper(words[0]) != "SET" || Upper(words[1]) != "TERM") return false;
-  *terminator = words[2];
+  const std::vector<std::string> words = LeadingWords(statement, 3);
+  if (words.size() < 2 || words[0] != "SET" || words[1] != "TERM") return false;
+  // The terminator is taken as typed, not upper-cased.
+  size_t at = SkipBlanksAndComments(statement, Upper(statement).find("TERM") + 4, statement.size());
+  size_t end = at;
+  while (end < statement.size() && !IsBlank(statement[end])) ++end;
+  if (end == at) return false;
+  *terminator = statement.substr(at, end - at);
   return true;
 }
 
@@ -89,6 +49,27 @@ bool ReadSetTerm(const std::string& statement, std::string* terminator) {
 int LineOfOffset(const std::string& text, size_t offset) {
   offset = std::min(offset, text.size());
   return 1 + static_cast<int>(std::count(text.begin(), text.begin() + offset, '\n'));
+}
+
+std::vector<std::string> LeadingWords(const std::string& text, size_t most) {
+  std::vector<std::string> words;
+  size_t i = 0;
+  while (words.size() < most) {
+    i = SkipBlanksAndComments(text, i, text.size());
+    if (i >= text.size()) break;
+    const TSqlSkip skip = SkipLiteralOrComment(text, i, text.size());
+    size_t end = i + 1;
+    if (skip.kind == TSqlSkip::kLiteral) {
+      words.push_back(text.substr(i, skip.end - i));
+      i = skip.end;
+      continue;
+    }
+    if (IsMarkerNameChar(text[i]))
+      while (end < text.size() && IsMarkerNameChar(text[end])) ++end;
+    words.push_back(Upper(text.substr(i, end - i)));
+    i = end;
+  }
+  return words;
 }
 
 std::vector<TScriptStatement> SplitScript(const std::string& text) {
@@ -111,18 +92,13 @@ std::vector<TScriptStatement> SplitScript(const std::string& text) {
   };
   size_t i = 0;
   while (i < n) {
-    const size_t skipped = SkipQuoted(text, i);
-    if (skipped != i) {
-      i = skipped;
-    } else if (text.compare(i, terminator.size(), terminator) == 0) {
+    if (text.compare(i, terminator.size(), terminator) == 0) {
       finish(i, i + terminator.size());
       i += terminator.size();
-    } else if (size_t after; terminator == ";" && text[i] == '\n' && BlankLineAt(text, i, &after)) {
-      finish(i, after);
-      i = after;
-    } else {
-      ++i;
+      continue;
     }
+    const TSqlSkip skip = SkipLiteralOrComment(text, i, n);
+    i = skip.kind == TSqlSkip::kNone ? i + 1 : skip.end;
   }
   finish(n, n);
   return statements;

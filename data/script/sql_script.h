@@ -1,5 +1,5 @@
-// Cutting the console's text into statements: for the statement under the cursor and
-// for a whole script. Plain text functions with no Qt, tested on their own.
+// Cutting SQL text into statements as isql reads a script: for the console's statement
+// under the cursor, its scripts and `tavrel --run`. Plain text functions, tested alone.
 #pragma once
 
 #include <string>
@@ -14,9 +14,9 @@ struct TScriptStatement {
   int line = 1;      // line of its first word, from 1
 };
 
-// The statements in order. They end at the terminator (";" until a "set term" changes
-// it) outside literals, comments and quoted names, and while the terminator is ";" also
-// at a blank line. "set term" lines are read, never returned; empty statements neither.
+// The statements in order. Each ends only at the terminator (";" until a "set term"
+// changes it) outside literals (q'x...x' too), comments and quoted names; a blank line
+// never ends one. "set term" statements are read, never returned; empty ones neither.
 std::vector<TScriptStatement> SplitScript(const std::string& text);
 
 // The statement the cursor stands in or just after; false when the text has none.
@@ -24,3 +24,7 @@ bool StatementAt(const std::string& text, size_t cursor, TScriptStatement* state
 
 // The line (from 1) of an offset in the text.
 int LineOfOffset(const std::string& text, size_t offset);
+
+// The text's words in order, upper-cased, comments and blanks skipped; a literal or a
+// quoted name counts as one word, kept as written. At most `most` words.
+std::vector<std::string> LeadingWords(const std::string& text, size_t most);

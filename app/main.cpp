@@ -64,6 +64,7 @@ void LogInIfAsked(TApplication& application) {
 // it the login chooses. The first other argument names the database.
 struct TArguments {
   std::string charset;
+  int connect_timeout = 15;
   const char* database = nullptr;
   bool bad = false;
 };
@@ -74,6 +75,8 @@ TArguments ReadArguments(int argc, char** argv) {
     const std::string argument = argv[i];
     if (argument == "--charset" && i + 1 < argc)
       arguments.charset = argv[++i];
+    else if (argument == "--connect-timeout" && i + 1 < argc)
+      arguments.connect_timeout = std::atoi(argv[++i]);
     else if (argument.rfind("--charset=", 0) == 0)
       arguments.charset = argument.substr(10);
     else if (!arguments.database)
@@ -81,6 +84,11 @@ TArguments ReadArguments(int argc, char** argv) {
   }
   if (!arguments.charset.empty() && CharSetIdOf(arguments.charset) < 0) {
     std::fprintf(stderr, "tavrel: unknown character set %s\n", arguments.charset.c_str());
+    arguments.bad = true;
+  } else if (!arguments.charset.empty() && !CanConvertCharSet(CharSetIdOf(arguments.charset))) {
+    // Text would go to the server unconverted and be stored as other characters.
+    std::fprintf(stderr, "tavrel: character set %s cannot be converted here; use UTF8\n",
+                 arguments.charset.c_str());
     arguments.bad = true;
   }
   return arguments;
@@ -110,6 +118,7 @@ int main(int argc, char** argv) {
       application.quit();
     });
     application.Form1()->SetConnectionCharSet(arguments.charset);
+    application.Form1()->SetConnectTimeout(arguments.connect_timeout);
     // A database file named on the command line is taken as the chosen database path.
     if (arguments.database) {
       application.Form1()->ChooseDatabasePath(FileNameBytes(DatabaseArgument(arguments.database)));

@@ -150,7 +150,9 @@ TConverter& ConverterFor(int id, bool to_utf8) {
   auto& slot = converters[{id, to_utf8}];
   if (!slot) {
     const TCharSet* set = Find(id);
-    const char* name = set && set->iconv_name ? set->iconv_name : "";
+    // Never iconv's "": that is the locale's own set, and would pass text through as if
+    // it were this one.
+    const char* name = set && set->iconv_name ? set->iconv_name : "TAVREL-NO-CONVERSION";
     slot = to_utf8 ? std::make_unique<TConverter>("UTF-8", name)
                    : std::make_unique<TConverter>(name, "UTF-8");
   }
@@ -181,6 +183,18 @@ int CharSetIdOf(std::string_view name) {
     if (same) return set.id;
   }
   return -1;
+}
+
+bool CanConvertCharSet(int id) {
+  if (id == csNone || id == csOctets || id == 2 || id == 3 || id == csUtf8 || id == csIso8859_1)
+    return true;
+  try {
+    ConverterFor(id, true);
+    ConverterFor(id, false);
+    return true;
+  } catch (const EConvertError&) {
+    return false;
+  }
 }
 
 std::string CharSetName(int id) {

@@ -21,6 +21,10 @@ enum TCharSetId : int {
 int CharSetIdOf(std::string_view name);
 // The name of a character set number, empty when unknown.
 std::string CharSetName(int id);
+
+// True when text converts to and from the set: Firebird knows some sets (CYRL) that
+// nothing here can convert, and those are refused rather than passed through.
+bool CanConvertCharSet(int id);
 // The most bytes one character takes in the set (UTF8 4, UNICODE_FSS 3, most 1).
 int BytesPerChar(int id);
 

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -370,29 +371,42 @@ bool TryStrToDateTime(const std::string& text, TDateTime& result) {
   return true;
 }
 
-std::string FloatToStr(double value) {
+std::string FloatToStr(double value, bool single) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+  // The shortest digits that read back, from the scientific form: "-1.2345e+06".
   char buffer[64];
-  auto [end, ec] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-  std::string raw(buffer, ec == std::errc() ? end : buffer);
-  std::string out;
-  size_t e = raw.find('e');
-  std::string mantissa = raw.substr(0, e);
-  for (char& c : mantissa)
-    if (c == '.') c = FormatSettings().DecimalSeparator;
-  out = mantissa;
-  if (e != std::string::npos) {
-    // 1e+15 -> 1E15, 1.5e-05 -> 1.5E-5
-    out += 'E';
-    size_t i = e + 1;
-    if (raw[i] == '-') out += '-';
-    if (raw[i] == '+' || raw[i] == '-') ++i;
-    while (i + 1 < raw.size() && raw[i] == '0') ++i;
-    out += raw.substr(i);
+  const auto [end, ec] =
+      single ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value),
+                             std::chars_format::scientific)
+             : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+  const std::string raw(buffer, ec == std::errc() ? end : buffer);
+  const size_t e = raw.find('e');
+  if (e == std::string::npos) return raw;
+  const bool negative = raw[0] == '-';
+  std::string digits;
+  for (size_t i = negative ? 1 : 0; i < e; ++i)
+    if (raw[i] != '.') digits += raw[i];
+  const int exponent = std::atoi(raw.c_str() + e + 1);
+  const char point = FormatSettings().DecimalSeparator;
+  std::string out = negative ? "-" : "";
+  if (exponent >= -4 && exponent < 15) {
+    if (exponent < 0) {
+      out +=
+          std::string("0") + point + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+    } else {
+      const size_t whole = static_cast<size_t>(exponent) + 1;
+      if (digits.size() <= whole) {
+        out += digits + std::string(whole - digits.size(), '0');
+      } else {
+        out += digits.substr(0, whole) + point + digits.substr(whole);
+      }
+    }
+    return out;
   }
-  return out;
+  out += digits.substr(0, 1);
+  if (digits.size() > 1) out += point + digits.substr(1);
+  return out + "E" + std::to_string(exponent);  // 1E15, 1.5E-5
 }
 
 std::string ScaledToStr(int64_t value, int scale) {

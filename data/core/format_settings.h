@@ -67,8 +67,10 @@ std::string DateTimeToStr(TDateTime value);
 // time h:n[:s[.f]] after it (f: up to four decimals of the second), or a time alone.
 bool TryStrToDateTime(const std::string& text, TDateTime& result);
 
-// General format with 15 significant digits.
-std::string FloatToStr(double value);
+// The shortest text that reads back to the same value in its own precision: 0.1 for a
+// FLOAT's 0.1 (`single`), 0.30000000000000004 for 0.1 + 0.2. Exponent form ("1E15",
+// "1.5E-5") outside 1E-4 to 1E15, as the general format shows it.
+std::string FloatToStr(double value, bool single = false);
 // Up to 4 decimals, trailing zeros removed.
 std::string CurrToStr(Currency value);
 // The exact decimal text of value * 10^scale at any scale, with the decimal separator and

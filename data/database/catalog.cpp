@@ -201,6 +201,27 @@ std::string TIBDatabase::DefaultCharSetName() {
   return name.empty() ? "NONE" : name;
 }
 
+bool TIBDatabase::HasTextOutside(int set) {
+  bool found = false;
+  RunInInternalTransaction(this, [&](TIBTransaction* transaction) {
+    TIBSQL sql(this);
+    sql.SetDatabase(this);
+    sql.SetTransaction(transaction);
+    // Text columns (CHAR, VARCHAR, text blobs) of the user's tables and views whose set
+    // is neither NONE, OCTETS, ASCII nor `set`.
+    sql.SQL().Add(
+        "select first 1 1 from RDB$RELATION_FIELDS RF join RDB$FIELDS F on "
+        "F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE where coalesce(RF.RDB$SYSTEM_FLAG, 0) = 0 "
+        "and (F.RDB$FIELD_TYPE in (14, 37) or (F.RDB$FIELD_TYPE = 261 and "
+        "F.RDB$FIELD_SUB_TYPE = 1)) and coalesce(F.RDB$CHARACTER_SET_ID, 0) not in (0, 1, 2, " +
+        std::to_string(set) + ")");
+    sql.ExecQuery();
+    found = !sql.Eof();
+    sql.Close();
+  });
+  return found;
+}
+
 bool TIBDatabase::FilledOnInsert(const std::string& relation, const std::string& field) {
   return schema_->FilledOnInsert(relation, field);
 }

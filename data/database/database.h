@@ -159,6 +159,9 @@ class TIBDatabase : public TCustomConnection {
   // The database's default character set ("NONE" when it has none), asked in the
   // internal transaction.
   std::string DefaultCharSetName();
+  // True when a user column holds text in a character set other than NONE, OCTETS,
+  // ASCII and `set`: a connection in `set` could not read it.
+  bool HasTextOutside(int set);
   TIBSchema* Schema() const { return schema_.get(); }
 
   // The status check for every client call made for this connection: clears the idle

@@ -145,6 +145,8 @@ std::string BuildDpb(const TStringList& params) {
       case isc_dpb_quit_log:
         dpb += {static_cast<char>(code), 1, 0};
         break;
+      // A server that does not answer is given up after this many seconds.
+      case isc_dpb_connect_timeout:
       case isc_dpb_sweep_interval: {
         uint32_t number = static_cast<uint32_t>(ReadInteger(value));
         dpb += {static_cast<char>(code), 4};

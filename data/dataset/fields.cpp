@@ -312,6 +312,7 @@ void TField::AssignFieldDef(const TFieldDef& def) {
   SetSize(def.Size());
   SetScale(def.Scale());
   SetRequired(def.Required());
+  SetNotNull(def.Required() || (def.Attributes() & faNotNull) != 0);
   SetReadOnly((def.Attributes() & faReadonly) != 0);
   SetFieldNo(def.FieldNo());
   SetCharSet(def.CharSet());
@@ -772,7 +773,7 @@ void TFloatField::AssignFieldDef(const TFieldDef& def) {
 std::string TFloatField::AsString() const {
   if (Scale() < 0) return ScaledString();
   double value = 0;
-  return ReadScalar(this, value) ? FloatToStr(value) : "";
+  return ReadScalar(this, value) ? FloatToStr(value, SinglePrecision()) : "";
 }
 
 double TFloatField::AsFloat() const {

@@ -42,7 +42,14 @@ enum TFieldType {
 // The type's name as the grid and messages show it ("String", "Integer", "Memo", ...).
 const char* FieldTypeName(TFieldType type);
 
-enum TFieldAttribute : unsigned { faHiddenCol = 1, faReadonly = 2, faRequired = 4, faFixed = 8 };
+// faNotNull: the column is NOT NULL, whether or not the engine fills it on insert.
+enum TFieldAttribute : unsigned {
+  faHiddenCol = 1,
+  faReadonly = 2,
+  faRequired = 4,
+  faFixed = 8,
+  faNotNull = 16
+};
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
@@ -166,6 +173,10 @@ class TField : public TComponent {
   void SetReadOnly(bool value) { read_only_ = value; }
   bool Required() const { return required_; }
   void SetRequired(bool value) { required_ = value; }
+  // NOT NULL in the database: an insert may leave it to the engine (a default, a
+  // trigger), an edit of a stored row may not clear it.
+  bool NotNull() const { return not_null_; }
+  void SetNotNull(bool value) { not_null_ = value; }
   bool Calculated() const { return field_kind_ == fkCalculated; }
   bool IsBlob() const {
     return data_type_ == ftBlob || data_type_ == ftMemo || data_type_ == ftGraphic;
@@ -238,6 +249,7 @@ class TField : public TComponent {
   bool visible_ = true;
   bool read_only_ = false;
   bool required_ = false;
+  bool not_null_ = false;
 };
 
 class TStringField : public TField {
@@ -367,6 +379,8 @@ class TFloatField : public TNumericField {
  public:
   explicit TFloatField(TComponent* owner = nullptr) : TNumericField(owner, ftFloat, 15) {}
   int DataSize() const override { return 8; }
+  // A FLOAT column (precision 7): its value is a float's, and shows as one.
+  bool SinglePrecision() const { return Precision() > 0 && Precision() <= 7; }
   // A scaled column's text is its exact decimal value.
   std::string AsString() const override;
   int32_t AsInteger() const override;

@@ -305,6 +305,7 @@ void TIBCustomDataSet::BuildFieldDefs() {
       case SQL_DOUBLE:
       case SQL_FLOAT:
         field_type = ftFloat;
+        precision = type == SQL_FLOAT ? 7 : 15;  // shown to their own precision
         break;
       case SQL_SHORT:
       case SQL_LONG:
@@ -363,6 +364,7 @@ void TIBCustomDataSet::BuildFieldDefs() {
       def.SetCharSet(set);
     }
     unsigned attributes = required ? unsigned{faRequired} : 0u;
+    if (!var.IsNullable() && !computed) attributes |= faNotNull;
     if (type == SQL_TEXT) attributes |= faFixed;
     // Arrays are shown, never written: their slices are not edited here.
     if (type == SQL_ARRAY) attributes |= faReadonly;

@@ -272,6 +272,8 @@ class TIBCustomDataSet : public TDataSet {
   // and NEW_ prefixes, and the DB key.
   void SetParamsFromRow(TIBSQL* statement, const char* row);
   void BindColumn(TIBXSQLVAR& param, const char* row, int column) const;
+  // Writes a row being edited to the cache; one being inserted waits for its post.
+  void KeepEditInCache(const char* row);
   void RefreshRowBuffer(char* row);
   TIBBlobStream* SlotStream(const char* row, int column) const;
   std::shared_ptr<TIBBlobStream> SlotStreamShared(const char* row, int column) const;

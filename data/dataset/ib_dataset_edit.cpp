@@ -126,6 +126,14 @@ void TIBCustomDataSet::WriteToCache(const char* row) {
   if (record >= 0) StoreRow(record, row);
 }
 
+void TIBCustomDataSet::KeepEditInCache(const char* row) {
+  // A row being inserted has no place in the cache until it is posted: the record number
+  // it carries is the next fetch's, and a fetch meanwhile (a grid that grows) lands there,
+  // so writing it would overwrite that fetched row.
+  if (State() == dsInsert) return;
+  WriteToCache(row);
+}
+
 bool TIBCustomDataSet::IsInsertedKey(uint64_t key) const {
   if (inserted_keys_.empty() || key == 0) return false;
   return std::find(inserted_keys_.begin(), inserted_keys_.end(), key) != inserted_keys_.end();
@@ -183,7 +191,7 @@ void TIBCustomDataSet::WriteField(TField* field, const void* buffer, size_t leng
     Put<uint8_t>(row, d + kNull, null);
     if (Get<uint8_t>(row, kUpdateStatus) == usUnmodified)
       Put<uint8_t>(row, kUpdateStatus, State() == dsInsert ? usInserted : usModified);
-    WriteToCache(row);
+    KeepEditInCache(row);
     SetModified(true);
   }
   if (State() != dsCalcFields && State() != dsFilter && State() != dsNewValue)
@@ -287,9 +295,9 @@ void TIBCustomDataSet::WriteRow(TIBSQL* statement, char* row) {
   // An insert with RETURNING hands back the row as stored.
   if (statement == q_insert_ && statement->SQLType() == SQLExecProcedure)
     FillRow(statement, row, false);
-  // A modify or delete that found no row (deleted meanwhile, or a row whose DB key was
-  // never read back) has not saved anything: say so.
-  if (statement != q_insert_ && rows_affected_ == 0) RaiseClientError(ceNoRecordsAffected);
+  // A modify or delete that found no row (changed or deleted meanwhile, or a row whose
+  // DB key was never read back) has not saved anything: say so.
+  if (statement != q_insert_ && rows_affected_ == 0) throw ERowChanged(this);
   Put<uint8_t>(row, kUpdateStatus, usUnmodified);
   SetModified(false);
   WriteToCache(row);
@@ -318,7 +326,7 @@ void TIBCustomDataSet::InternalDelete() {
   SetParamsFromRow(q_delete_, row);
   q_delete_->ExecQuery();
   rows_affected_ = q_delete_->RowsAffected();
-  if (rows_affected_ == 0) RaiseClientError(ceNoRecordsAffected);
+  if (rows_affected_ == 0) throw ERowChanged(this);
   Put<uint8_t>(row, kUpdateStatus, usDeleted);
   WriteToCache(row);
   const int record = Get<int32_t>(row, kRecordNumber);
@@ -500,7 +508,7 @@ std::unique_ptr<TStream> TIBCustomDataSet::CreateBlobStream(TField* field, TBlob
       const int slot = blob_slot_of_column_[static_cast<size_t>(column)];
       Put<uint64_t>(row, blob_area_ + static_cast<size_t>(slot) * kBlobSlotSize,
                     static_cast<uint64_t>(streams_.size()));
-      WriteToCache(row);
+      KeepEditInCache(row);
     }
   } else {
     stream = make_stream(nullptr);

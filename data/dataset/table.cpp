@@ -335,8 +335,13 @@ void TIBTable::GenerateUpdateStatements() {
   }
   const std::string table = Quote(table_name_);
   const std::string head = SelectAll(table);
-  std::vector<std::string> columns, values, assignments, conditions;
+  std::vector<std::string> columns, values, assignments, conditions, unchanged;
   const TFieldDefs& defs = FieldDefs();
+  auto defined = [&](const std::string& name) {
+    for (int j = 0; j < defs.Count(); ++j)
+      if (defs.Items(j).Name() == name) return true;
+    return false;
+  };
   for (int i = 0; i < defs.Count(); ++i) {
     const TFieldDef& def = defs.Items(i);
     if (def.InternalCalcField() || (def.Attributes() & faReadonly) || def.DataType() == ftUnknown)
@@ -346,10 +351,19 @@ void TIBTable::GenerateUpdateStatements() {
     values.push_back(":" + column);
     assignments.push_back(column + " = :" + column);
     // Plain "=" never matches a NULL, so a row with one would never be found again.
-    if (def.DataType() != ftBlob && def.DataType() != ftMemo)
+    if (def.DataType() != ftBlob && def.DataType() != ftMemo) {
       conditions.push_back(column + " IS NOT DISTINCT FROM :" + column);
+      // The update and the delete find the row only as it was read, so they never
+      // write over a change they did not see (another page, a statement, another
+      // user). A column named OLD_ plus this one would take the old value's place.
+      if (!defined("OLD_" + def.Name()))
+        unchanged.push_back(column + " IS NOT DISTINCT FROM :" + Quote("OLD_" + def.Name()));
+    }
   }
-  const std::string delete_sql = "delete from " + table + kByDbKey;
+  const std::string as_read = unchanged.empty() ? "" : " AND " + Join(unchanged, " AND ");
+  // A delete binds the row as shown, which is the row as read.
+  const std::string delete_sql = "delete from " + table + kByDbKey +
+                                 (conditions.empty() ? "" : " AND " + Join(conditions, " AND "));
   const std::string insert_sql =
       "insert into " + table + " (" + Join(columns, ", ") + ") values (" + Join(values, ", ") + ")";
   // What an insert hands back: every column as stored, and the row's DB key.
@@ -358,7 +372,8 @@ void TIBTable::GenerateUpdateStatements() {
     if (defs.Items(i).DataType() != ftUnknown) returned.push_back(Quote(defs.Items(i).Name()));
   returned.push_back(std::string("RDB$DB_KEY as ") + kDbKeyAlias);
   insert_returning_ = " returning " + Join(returned, ", ");
-  const std::string modify_sql = "update " + table + " set " + Join(assignments, ", ") + kByDbKey;
+  const std::string modify_sql =
+      "update " + table + " set " + Join(assignments, ", ") + kByDbKey + as_read;
   refresh_by_columns_ = conditions.empty() ? "" : head + " where " + Join(conditions, " AND ");
   refresh_by_key_.clear();
   if (!primary_key_fields_.empty()) {
@@ -464,10 +479,11 @@ void TIBTable::InternalInitFieldDefs() {
       case 16:
         scaled(ftLargeint, 18);
         break;
-      case 10:
+      case 10:  // FLOAT: shown to its own precision
       case 11:
       case 27:
         field_type = ftFloat;
+        precision = type == 10 ? 7 : 15;
         break;
       case 12:
         field_type = ftDate;
@@ -511,6 +527,7 @@ void TIBTable::InternalInitFieldDefs() {
     } else if (required) {
       def.SetAttributes(def.Attributes() | faRequired);
     }
+    if (not_null && !computed) def.SetAttributes(def.Attributes() | faNotNull);
     if (array) def.SetAttributes(def.Attributes() | faReadonly);
   });
 }

@@ -223,6 +223,11 @@ std::string Format(const std::string& pattern, const std::vector<TFormatArg>& ar
   return out;
 }
 
+const char* const kRowChangedMessage = "O registro foi alterado ou excluído depois de lido";
+
+ERowChanged::ERowChanged(TDataSet* dataset)
+    : EIBClientError(ceNoRecordsAffected, kRowChangedMessage), dataset_(dataset) {}
+
 void RaiseClientError(TClientErrorCode code, const std::vector<TFormatArg>& args) {
   throw EIBClientError(code, Format(ClientErrorMessage(code), args));
 }

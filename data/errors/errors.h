@@ -1,6 +1,8 @@
 // The layer's exception family and its status-vector reporting.
 #pragma once
 
+class TDataSet;
+
 #include <ibase.h>
 
 #include <cstdint>
@@ -23,8 +25,10 @@ class Exception : public std::exception {
   std::string message_;
 };
 
-#define TAVREL_EXCEPTION_CLASS_NAME(name) \
-  const char* ClassName() const override { return #name; }
+#define TAVREL_EXCEPTION_CLASS_NAME(name)  \
+  const char* ClassName() const override { \
+    return #name;                          \
+  }
 
 // The silent abort: the error box shows nothing for it.
 class EAbort : public Exception {
@@ -90,37 +94,142 @@ class EIBClientError : public EIBError {
   TAVREL_EXCEPTION_CLASS_NAME(EIBClientError)
 };
 
+// A row's update or delete found no row with the values it had read: another page, a
+// statement or another user changed or deleted it meanwhile, and writing over that
+// change would lose it.
+class ERowChanged : public EIBClientError {
+ public:
+  // `dataset`, whose row it was, is valid where the error is first caught.
+  explicit ERowChanged(TDataSet* dataset);
+  TDataSet* DataSet() const { return dataset_; }
+  TAVREL_EXCEPTION_CLASS_NAME(ERowChanged)
+
+ private:
+  TDataSet* dataset_;
+};
+extern const char* const kRowChangedMessage;
+
 enum TClientErrorCode : int {
-  ceUnknownError, ceClientLibraryMissing, ceInstallLibraryMissing, ceNeedsVersion6,
-  ceUnsupportedFeature, ceNotPermitted, ceTempFileAccess, ceConnectionTimedOut,
-  ceCannotSetDatabase, ceCannotSetTransaction, ceOperationCancelled, ceDpbConstantUnsupported,
-  ceDpbConstantUnknownCode, ceTpbConstantUnsupported, ceTpbConstantUnknownCode, ceDatabaseNotOpen,
-  ceDatabaseOpen, ceDatabaseNameMissing, ceTransactionNotActive, ceTransactionActive,
-  ceNegativeTimeout, ceNoDatabasesInTransaction, ceWrongDatabase, ceWrongTransaction,
-  ceDatabaseNotAssigned, ceTransactionNotAssigned, ceXsqldaIndexOutOfRange, ceXsqldaNameMissing,
-  ceEndOfFile, ceBeginningOfFile, ceInvalidStatementHandle, ceStatementOpen,
-  ceStatementClosed, ceDatasetOpen, ceDatasetClosed, ceUnknownSqlDataType,
-  ceColumnIndexOutOfRange, ceParamIndexOutOfRange, ceInvalidConversion, ceColumnNotNullable,
-  ceBlobNotReadable, ceBlobNotWritable, ceEmptyQuery, ceOpenNonSelect,
-  ceNoFieldAccess, ceFieldReadOnly, ceFieldNotFound, ceNotEditing,
-  ceNoInsertQuery, ceNoPostQuery, ceNoUpdateQuery, ceNoDeleteQuery,
-  ceNoRefreshQuery, ceBufferNotSet, ceCircularReference, ceSqlParseError,
-  ceUserAbort, ceUnidirectional, ceSharedResourceFailed, ceWindowsApiError,
-  ceColumnListMismatch, ceColumnTypeMismatch, ceCannotEndSharedTransaction, ceUnsupportedFieldType,
-  ceCircularDataLink, ceEmptySqlStatement, ceSelectNeedsOpen, ceRequiredParamNotSet,
-  ceNoProcedureName, ceProcedureNeedsExecProc, ceUpdateFailed, ceCachedUpdatesOff,
-  ceRequestNotLive, ceNoProvider, ceNoRecordsAffected, ceNoTableName,
-  cePrimaryIndexAutomatic, ceSystemIndexDrop, ceTableNameMismatch, ceIndexFieldMissing,
-  ceEventsBusy, ceInvalidEvent, ceTooManyEvents, ceNoEventsRegistered,
-  ceInvalidQueueing, ceInvalidRegistration, ceInvalidBatchMove, ceSqlDialectInvalid,
-  ceSpbConstantUnsupported, ceSpbConstantUnknown, ceServiceNotAttached, ceServiceAttached,
-  ceServerNameMissing, ceQueryParamsInvalid, ceStartParamsInvalid, ceUnexpectedOutput,
-  ceGenericServiceStart, ceMonitorPresent, ceCannotPrint, ceEofReached,
-  ceEofInComment, ceEofInString, ceParamNameExpected, ceSuccess,
-  ceWrappedException, ceNoInstallOptions, ceNoDestinationDirectory, ceNoSourceDirectory,
-  ceNoUninstallFile, ceNeedsClient, ceNeedsServer, ceInvalidOption,
-  ceBadOnErrorResult, ceBadOnStatusResult, ceDpbConstantUnknown, ceTpbConstantUnknown,
-  cePlanUnavailable, ceFieldSizeMismatch, ceEventsRegistered, ceStringTooLong,
+  ceUnknownError,
+  ceClientLibraryMissing,
+  ceInstallLibraryMissing,
+  ceNeedsVersion6,
+  ceUnsupportedFeature,
+  ceNotPermitted,
+  ceTempFileAccess,
+  ceConnectionTimedOut,
+  ceCannotSetDatabase,
+  ceCannotSetTransaction,
+  ceOperationCancelled,
+  ceDpbConstantUnsupported,
+  ceDpbConstantUnknownCode,
+  ceTpbConstantUnsupported,
+  ceTpbConstantUnknownCode,
+  ceDatabaseNotOpen,
+  ceDatabaseOpen,
+  ceDatabaseNameMissing,
+  ceTransactionNotActive,
+  ceTransactionActive,
+  ceNegativeTimeout,
+  ceNoDatabasesInTransaction,
+  ceWrongDatabase,
+  ceWrongTransaction,
+  ceDatabaseNotAssigned,
+  ceTransactionNotAssigned,
+  ceXsqldaIndexOutOfRange,
+  ceXsqldaNameMissing,
+  ceEndOfFile,
+  ceBeginningOfFile,
+  ceInvalidStatementHandle,
+  ceStatementOpen,
+  ceStatementClosed,
+  ceDatasetOpen,
+  ceDatasetClosed,
+  ceUnknownSqlDataType,
+  ceColumnIndexOutOfRange,
+  ceParamIndexOutOfRange,
+  ceInvalidConversion,
+  ceColumnNotNullable,
+  ceBlobNotReadable,
+  ceBlobNotWritable,
+  ceEmptyQuery,
+  ceOpenNonSelect,
+  ceNoFieldAccess,
+  ceFieldReadOnly,
+  ceFieldNotFound,
+  ceNotEditing,
+  ceNoInsertQuery,
+  ceNoPostQuery,
+  ceNoUpdateQuery,
+  ceNoDeleteQuery,
+  ceNoRefreshQuery,
+  ceBufferNotSet,
+  ceCircularReference,
+  ceSqlParseError,
+  ceUserAbort,
+  ceUnidirectional,
+  ceSharedResourceFailed,
+  ceWindowsApiError,
+  ceColumnListMismatch,
+  ceColumnTypeMismatch,
+  ceCannotEndSharedTransaction,
+  ceUnsupportedFieldType,
+  ceCircularDataLink,
+  ceEmptySqlStatement,
+  ceSelectNeedsOpen,
+  ceRequiredParamNotSet,
+  ceNoProcedureName,
+  ceProcedureNeedsExecProc,
+  ceUpdateFailed,
+  ceCachedUpdatesOff,
+  ceRequestNotLive,
+  ceNoProvider,
+  ceNoRecordsAffected,
+  ceNoTableName,
+  cePrimaryIndexAutomatic,
+  ceSystemIndexDrop,
+  ceTableNameMismatch,
+  ceIndexFieldMissing,
+  ceEventsBusy,
+  ceInvalidEvent,
+  ceTooManyEvents,
+  ceNoEventsRegistered,
+  ceInvalidQueueing,
+  ceInvalidRegistration,
+  ceInvalidBatchMove,
+  ceSqlDialectInvalid,
+  ceSpbConstantUnsupported,
+  ceSpbConstantUnknown,
+  ceServiceNotAttached,
+  ceServiceAttached,
+  ceServerNameMissing,
+  ceQueryParamsInvalid,
+  ceStartParamsInvalid,
+  ceUnexpectedOutput,
+  ceGenericServiceStart,
+  ceMonitorPresent,
+  ceCannotPrint,
+  ceEofReached,
+  ceEofInComment,
+  ceEofInString,
+  ceParamNameExpected,
+  ceSuccess,
+  ceWrappedException,
+  ceNoInstallOptions,
+  ceNoDestinationDirectory,
+  ceNoSourceDirectory,
+  ceNoUninstallFile,
+  ceNeedsClient,
+  ceNeedsServer,
+  ceInvalidOption,
+  ceBadOnErrorResult,
+  ceBadOnStatusResult,
+  ceDpbConstantUnknown,
+  ceTpbConstantUnknown,
+  cePlanUnavailable,
+  ceFieldSizeMismatch,
+  ceEventsRegistered,
+  ceStringTooLong,
 };
 inline constexpr int kClientErrorCount = 120;
 
@@ -135,8 +244,7 @@ class TFormatArg {
   TFormatArg(std::string text) : value_(std::move(text)) {}
   TFormatArg(const char* text) : value_(std::string(text ? text : "")) {}
   template <typename T>
-    requires std::is_integral_v<T>
-  TFormatArg(T number) : value_(static_cast<long long>(number)) {}
+  requires std::is_integral_v<T> TFormatArg(T number) : value_(static_cast<long long>(number)) {}
   TFormatArg(const void* pointer) : value_(pointer) {}
   const std::variant<std::string, long long, const void*>& Value() const { return value_; }
 

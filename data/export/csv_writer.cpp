@@ -234,7 +234,12 @@ void TCsvWriter::AppendValue(const TField& field) {
       if (field.Scale() < 0) {
         if (Read(field, int64)) AppendScaled(buffer_, int64, field.Scale());
       } else if (Read(field, real)) {
-        AppendNumber(buffer_, real);
+        // A FLOAT's value reads back from the float's own shortest digits.
+        const auto* real_field = dynamic_cast<const TFloatField*>(&field);
+        if (real_field && real_field->SinglePrecision())
+          AppendNumber(buffer_, static_cast<float>(real));
+        else
+          AppendNumber(buffer_, real);
       }
       return;
     case ftDate:

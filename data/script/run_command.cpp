@@ -97,6 +97,11 @@ int RunScriptCommandIfAsked(int argc, char** argv, std::ostream& out, std::ostre
     err << "tavrel: conjunto de caracteres desconhecido: " << arguments.charset << "\n";
     return 2;
   }
+  if (!CanConvertCharSet(CharSetIdOf(arguments.charset))) {
+    err << "tavrel: o conjunto de caracteres " << arguments.charset
+        << " não pode ser convertido aqui; use UTF8\n";
+    return 2;
+  }
   std::ifstream file(arguments.script, std::ios::binary);
   std::stringstream text;
   if (!file || !(text << file.rdbuf())) {

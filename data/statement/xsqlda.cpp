@@ -300,7 +300,7 @@ std::string TIBXSQLVAR::AsString() const {
     case SQL_FLOAT:
     case SQL_DOUBLE:
     case SQL_D_FLOAT:
-      return FloatToStr(AsDouble());
+      return FloatToStr(AsDouble(), type == SQL_FLOAT);
     case SQL_TIMESTAMP:
       return DateTimeToStr(AsDateTime());
     case SQL_TYPE_TIME:

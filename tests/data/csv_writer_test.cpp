@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "data/core/format_settings.h"
 #include "data/database/database.h"
 #include "data/dataset/table.h"
 #include "data/errors/errors.h"
@@ -37,6 +38,16 @@ TempDatabaseOptions Database() {
   return options;
 }
 
+// A UTF8 connection to `path` with its default transaction.
+void Connect(TIBDatabase& db, TIBTransaction& tr, const std::string& path) {
+  db.SetLoginPrompt(false);
+  db.SetDatabaseName(path);
+  db.Params().Add("user_name=SYSDBA");
+  db.Params().Add("lc_ctype=UTF8");
+  db.SetDefaultTransaction(&tr);
+  db.SetConnected(true);
+}
+
 class CsvWriterTest : public ::testing::Test {
  protected:
   TempDatabase file{Database()};
@@ -45,12 +56,7 @@ class CsvWriterTest : public ::testing::Test {
   TIBTable table;
 
   void SetUp() override {
-    db.SetLoginPrompt(false);
-    db.SetDatabaseName(file.Path());
-    db.Params().Add("user_name=SYSDBA");
-    db.Params().Add("lc_ctype=UTF8");
-    db.SetDefaultTransaction(&tr);
-    db.SetConnected(true);
+    Connect(db, tr, file.Path());
     table.SetDatabase(&db);
     table.SetTableName("T");
     table.Open();
@@ -139,3 +145,37 @@ TEST_F(CsvWriterTest, AFileSinkWritesTheFileAndRefusesAFolderThatIsNotThere) {
 }
 
 }  // namespace
+
+// FLOAT and DOUBLE PRECISION by their own precision, and the cases of the write-out
+// that the table above leaves untried.
+TEST(CsvValues, FloatsShowTheirOwnShortestDigitsAndEdgesStayExact) {
+  TempDatabaseOptions options;
+  options.charset = "UTF8";
+  options.setup =
+      "create table V (ID integer not null primary key, F float, D double precision, "
+      "N numeric(9,2), TM time, TXT varchar(5));\n"
+      "insert into V values (1, 0.1, 0.1, 0.12, '12:00:00.0500', 'a' || ascii_char(13) || "
+      "'b');\n";
+  TempDatabase file(options);
+  TIBDatabase db;
+  TIBTransaction tr;
+  Connect(db, tr, file.Path());
+  TIBTable table;
+  table.SetDatabase(&db);
+  table.SetTableName("V");
+  table.Open();
+  // A FLOAT's 0.1 once showed as 0.100000001490116 and exported as 0.10000000149011612.
+  EXPECT_EQ(table.FieldByName("F")->AsString(), FloatToStr(0.1));
+  EXPECT_EQ(table.FieldByName("D")->AsString(), FloatToStr(0.1));
+  std::ostringstream out;
+  TOstreamCsvSink sink(out);
+  std::vector<TField*> fields;
+  for (int i = 0; i < table.FieldCount(); ++i) fields.push_back(table.Fields()[i]);
+  ExportCsv(table, fields, sink);
+  const CsvRows rows = ParseCsv(out.str());
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1],
+            (std::vector<std::string>{"1", "0.1", "0.1", "0.12", "12:00:00.0500", "a\rb"}));
+  // A lone carriage return is quoted, or a reader would end the line there.
+  EXPECT_NE(out.str().find(",\"a\rb\"\r\n"), std::string::npos);
+}

@@ -34,6 +34,7 @@ TEST(Dpb, NumberKinds) {
   EXPECT_EQ(BuildDpb({"num_buffers=300"}), Bytes({1, 5, 1, 44}));
   EXPECT_EQ(BuildDpb({"sweep_interval=20000"}), Bytes({1, 22, 4, 32, 78, 0, 0}));
   EXPECT_EQ(BuildDpb({"sweep_interval=-1"}), Bytes({1, 22, 4, 255, 255, 255, 255}));
+  EXPECT_EQ(BuildDpb({"connect_timeout=15"}), Bytes({1, 57, 4, 15, 0, 0, 0}));
   EXPECT_EQ(BuildDpb({"sweep=whatever", "activate_shadow=9", "quit_log="}),
             Bytes({1, 10, 1, 2, 21, 1, 0, 26, 1, 0}));
   EXPECT_EQ(BuildDpb({"force_write=1", "no_reserve=0"}), Bytes({1, 24, 1, 1, 27, 1, 0}));

@@ -2,6 +2,7 @@
 // addressing by DB key, refresh after post, failures that keep what was typed, blobs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "data/dataset/table.h"
@@ -161,6 +162,36 @@ TEST_F(EditingTest, PostRefreshesComputedAndTriggerValuesAndChecksRequiredFields
   EXPECT_EQ(c.FieldByName("ID")->AsInteger(), 21) << "the cache holds the old row too";
 }
 
+TEST_F(EditingTest, AWindowThatGrowsDuringAnInsertFetchesAroundIt) {
+  TIBTable many;
+  WindowLink link;
+  TDataSource source;
+  source.SetDataSet(&many);
+  link.SetBufferCount(5);
+  link.SetDataSource(&source);
+  Use(many, "MANY");
+  many.MoveBy(2);  // the third row of five
+  many.Insert();
+  many.FieldByName("ID")->SetAsInteger(25);
+  // A larger grid: more rows are fetched while the insert stands in the window.
+  link.SetBufferCount(12);
+  many.FieldByName("V")->SetAsString("new");
+  EXPECT_EQ(many.State(), dsInsert);
+  EXPECT_EQ(many.FieldByName("ID")->AsInteger(), 25);
+  many.Post();
+  // Every stored row once, the new one once, in the order they were shown.
+  std::vector<int> ids;
+  many.First();
+  while (!many.Eof()) {
+    ids.push_back(many.FieldByName("ID")->AsInteger());
+    many.Next();
+  }
+  ASSERT_EQ(ids.size(), 61u);
+  EXPECT_EQ(std::count(ids.begin(), ids.end(), 25), 1);
+  for (int id = 10; id <= 600; id += 10) EXPECT_EQ(std::count(ids.begin(), ids.end(), id), 1) << id;
+  EXPECT_EQ(Count("select count(*) from MANY"), 61);
+}
+
 TEST_F(EditingTest, AnInsertBeforeTheEndOfFetchingAppearsOnce) {
   TIBTable many;
   WindowLink link;
@@ -213,14 +244,52 @@ TEST_F(EditingTest, AConflictingUpdateFailsTheOtherSideKeepsItsWorkAndCancelRest
   c_.Run("delete from R where ID = 2");
   table_.Edit();
   table_.FieldByName("Q")->SetAsInteger(1);
-  EXPECT_EQ(MessageOf<EIBClientError>([&] { table_.Post(); }), "No Records Affected");
+  EXPECT_EQ(MessageOf<ERowChanged>([&] { table_.Post(); }), kRowChangedMessage);
   EXPECT_EQ(table_.State(), dsEdit);
-  EXPECT_EQ(MessageOf<EIBClientError>([&] {
+  EXPECT_EQ(MessageOf<ERowChanged>([&] {
               table_.Cancel();
               table_.Delete();
             }),
-            "No Records Affected");
+            kRowChangedMessage);
   EXPECT_EQ(table_.RecordCount(), 2) << "a failed delete keeps the row";
+}
+
+TEST_F(EditingTest, APostNeverWritesOverAChangeItDidNotSee) {
+  // Two views of one table in one transaction, as two pages are: each read row 1.
+  TIBTable other;
+  Use(other, "R");
+  table_.Edit();
+  table_.FieldByName("S")->SetAsString("first");
+  table_.Post();
+  // The second still shows the old S; its post of Q alone would write that S back.
+  other.Edit();
+  other.FieldByName("Q")->SetAsInteger(99);
+  try {
+    other.Post();
+    FAIL() << "the stale post went through";
+  } catch (const ERowChanged& error) {
+    EXPECT_EQ(error.Message(), kRowChangedMessage);
+    EXPECT_EQ(error.DataSet(), &other);
+  }
+  EXPECT_EQ(other.State(), dsEdit);
+  EXPECT_EQ(other.FieldByName("Q")->AsInteger(), 99);  // the edit is kept
+  EXPECT_EQ(Row("select S, Q from R where ID = 1"), (std::vector<std::string>{"first", "5"}));
+  // Read again, the row shows the change and takes an edit on top of it.
+  other.Cancel();
+  other.RefreshRow();
+  EXPECT_EQ(other.FieldByName("S")->AsString(), "first");
+  other.Edit();
+  other.FieldByName("Q")->SetAsInteger(99);
+  other.Post();
+  EXPECT_EQ(Row("select S, Q from R where ID = 1"), (std::vector<std::string>{"first", "99"}));
+
+  // A delete of a row changed since it was read deletes nothing; NULLs compare as equal.
+  table_.Last();
+  c_.Run("update R set E = 'changed' where ID = 2");
+  EXPECT_THROW(table_.Delete(), ERowChanged);
+  table_.RefreshRow();
+  table_.Delete();
+  EXPECT_EQ(Count("select count(*) from R"), 1);
 }
 
 TEST_F(EditingTest, BlobStreamsWriteCancelAndReadBack) {

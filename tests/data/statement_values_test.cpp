@@ -422,7 +422,15 @@ TEST(FormatSettings, DatesTextAndNumbers) {
   EXPECT_FALSE(TryStrToDateTime("1999-12-31", value));
   EXPECT_EQ(FloatToStr(1e15), "1E15");
   EXPECT_EQ(FloatToStr(-0.1), "-0,1");
-  EXPECT_EQ(FloatToStr(1.0 / 3), "0,333333333333333");
+  // The shortest text that reads back to the same value, in the value's own precision.
+  EXPECT_EQ(FloatToStr(1.0 / 3), "0,3333333333333333");
+  EXPECT_EQ(FloatToStr(0.1 + 0.2), "0,30000000000000004");
+  EXPECT_EQ(FloatToStr(static_cast<double>(0.1f), true), "0,1");
+  EXPECT_EQ(FloatToStr(static_cast<double>(0.1f)), "0,10000000149011612");
+  EXPECT_EQ(FloatToStr(1249950.0), "1249950");
+  EXPECT_EQ(FloatToStr(0.00015), "0,00015");
+  EXPECT_EQ(FloatToStr(1.5e-5), "1,5E-5");
+  EXPECT_EQ(FloatToStr(123456789012345678.0), "1,2345678901234568E17");
   EXPECT_EQ(CurrToStr(Currency{-5}), "-0,0005");
   Currency money;
   EXPECT_TRUE(TryStrToCurr(" 1,23456 ", money));

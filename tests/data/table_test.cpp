@@ -52,13 +52,17 @@ TEST(TableStatements, GeneratedTextsInBothDialects) {
             (std::vector<std::string>{
                 "select CLIENTES.*, RDB$DB_KEY as TAVREL_INTERNAL_DBKEY from CLIENTES",
                 " where CIDADE = 'X'", " order by ID"}));
+  // The update and the delete find the row only with the values it was read with.
   EXPECT_EQ(Lines(d1.table.DeleteSQL()).at(0),
-            "delete from CLIENTES where RDB$DB_KEY = :TAVREL_INTERNAL_DBKEY");
+            "delete from CLIENTES where RDB$DB_KEY = :TAVREL_INTERNAL_DBKEY AND ID IS NOT "
+            "DISTINCT FROM :ID AND NOME IS NOT DISTINCT FROM :NOME AND CIDADE IS NOT DISTINCT "
+            "FROM :CIDADE");
   EXPECT_EQ(Lines(d1.table.InsertSQL()).at(0),
             "insert into CLIENTES (OBS, ID, NOME, CIDADE) values (:OBS, :ID, :NOME, :CIDADE)");
   EXPECT_EQ(Lines(d1.table.ModifySQL()).at(0),
             "update CLIENTES set OBS = :OBS, ID = :ID, NOME = :NOME, CIDADE = :CIDADE where "
-            "RDB$DB_KEY = :TAVREL_INTERNAL_DBKEY");
+            "RDB$DB_KEY = :TAVREL_INTERNAL_DBKEY AND ID IS NOT DISTINCT FROM :OLD_ID AND NOME "
+            "IS NOT DISTINCT FROM :OLD_NOME AND CIDADE IS NOT DISTINCT FROM :OLD_CIDADE");
   EXPECT_EQ(d1.table.RefreshSQLByColumns(),
             "select CLIENTES.*, RDB$DB_KEY as TAVREL_INTERNAL_DBKEY from CLIENTES where ID IS "
             "NOT DISTINCT FROM :ID AND NOME IS NOT DISTINCT FROM :NOME AND CIDADE IS NOT "

@@ -85,6 +85,14 @@ TEST(Charset, ConversionsAtTheEdgeAreExactOrRefused) {
   EXPECT_EQ(BytesPerChar(csUtf8), 4);
   EXPECT_EQ(CharSetName(CharSetIdOf("KOI8R")), "KOI8R");
   EXPECT_EQ(CharSetIdOf("no such set"), -1);
+  // A set nothing here converts is refused, never passed through as the locale's own:
+  // "Жизнь" once went to the server as ten wrong characters.
+  EXPECT_FALSE(CanConvertCharSet(CharSetIdOf("CYRL")));
+  EXPECT_THROW(EncodeText("Жизнь", CharSetIdOf("CYRL")), EConvertError);
+  EXPECT_THROW(DecodeText("\xC6", CharSetIdOf("CYRL")), EConvertError);
+  EXPECT_TRUE(CanConvertCharSet(CharSetIdOf("WIN1251")));
+  EXPECT_TRUE(CanConvertCharSet(csNone));
+  EXPECT_TRUE(CanConvertCharSet(csUtf8));
 }
 
 TEST(Unicode, AUtf8DatabaseReadsAndWritesEveryScriptByItsNames) {

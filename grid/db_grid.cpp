@@ -84,6 +84,27 @@ void DrawCellText(QPainter& painter, const QRect& rect, Qt::Alignment alignment,
                    FittedCellText(text, painter.fontMetrics(), rect.width()));
 }
 
+// A number or a date cut short reads as another value (1249950.00 as "12499…"); one
+// that does not fit shows as "###", as spreadsheets do.
+bool ShownWhole(TFieldType type) {
+  switch (type) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftLargeint:
+    case ftAutoInc:
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -147,6 +168,12 @@ int TDBGridColumns::IndexOfField(const TField* field) const {
 QString FittedCellText(const QString& text, const QFontMetrics& metrics, int width) {
   if (metrics.horizontalAdvance(text) <= width) return text;
   return metrics.elidedText(text, Qt::ElideRight, std::max(0, width), Qt::TextSingleLine);
+}
+
+QString WholeOrHashes(const QString& text, const QFontMetrics& metrics, int width) {
+  if (metrics.horizontalAdvance(text) <= width) return text;
+  const int hash = std::max(1, metrics.horizontalAdvance(QLatin1Char('#')));
+  return QString(std::max(1, width / hash), QLatin1Char('#'));
 }
 
 bool EditedAsText(TFieldType type) {
@@ -284,11 +311,19 @@ void TDBGridInplaceEdit::HandleKey(QKeyEvent* event) {
     case Qt::Key_N:
       to_grid = ctrl && (shift & Qt::ShiftModifier);
       break;
+    // As in spreadsheets, Left at the start of the text and Right at its end go on to
+    // the next cell.
     case Qt::Key_Left:
+      to_grid = (at_start && shift == Qt::NoModifier) ||
+                ((grid->Options() & dgAlwaysShowEditor) && (ctrl || at_start));
+      break;
+    case Qt::Key_Right:
+      to_grid = (at_end && shift == Qt::NoModifier) ||
+                ((grid->Options() & dgAlwaysShowEditor) && (ctrl || at_end));
+      break;
     case Qt::Key_Home:
       to_grid = (grid->Options() & dgAlwaysShowEditor) && (ctrl || at_start);
       break;
-    case Qt::Key_Right:
     case Qt::Key_End:
       to_grid = (grid->Options() & dgAlwaysShowEditor) && (ctrl || at_end);
       break;
@@ -626,16 +661,21 @@ void TCustomDBGrid::UpdateData() {
 // --- Editing ---
 
 bool TCustomDBGrid::CanEditShow() const {
+  // No editor opens on a cell that takes no text: it would swallow keys until Esc.
   return (options_ & dgEditing) && !(options_ & dgRowSelect) && datalink_->Active() &&
-         SelectedColumn() && TCustomGrid::CanEditShow();
+         SelectedColumn() && CellTakesText() && TCustomGrid::CanEditShow();
 }
 
-bool TCustomDBGrid::CanEditModify() {
+bool TCustomDBGrid::CellTakesText() const {
   if (read_only_ || !datalink_->Active() || datalink_->ReadOnly()) return false;
   TColumn* column = SelectedColumn();
   if (!column || column->ReadOnly() || !column->Field()) return false;
-  TField* field = column->Field();
-  if (!field->CanModify() || !EditedAsText(field->DataType())) return false;
+  const TField* field = column->Field();
+  return field->CanModify() && EditedAsText(field->DataType()) && field->DataType() != ftArray;
+}
+
+bool TCustomDBGrid::CanEditModify() {
+  if (!CellTakesText()) return false;
   datalink_->Edit();
   return datalink_->Editing();
 }
@@ -818,12 +858,21 @@ void TCustomDBGrid::KeyPress(char& key) {
     return;
   }
   if (!IsPrintable(key) && key != '\b') return;
+  // Typing where nothing can be typed is refused with a sign, not ignored.
+  if (!CellTakesText()) {
+    GridHooks().Beep();
+    return;
+  }
   ShowEditor();
   if (EditorMode()) static_cast<TDBGridInplaceEdit*>(InplaceEditor())->TypeChar(key);
 }
 
 void TCustomDBGrid::KeyPressText(const QString& text) {
   if (!datalink_->Active()) return;
+  if (!CellTakesText()) {
+    GridHooks().Beep();
+    return;
+  }
   ShowEditor();
   if (EditorMode()) static_cast<TDBGridInplaceEdit*>(InplaceEditor())->TypeText(text);
 }
@@ -926,6 +975,14 @@ void TCustomDBGrid::TitleClick(int col) {
 
 void TCustomDBGrid::SetSortMark(const TTitleSortMark& mark) {
   sort_mark_ = mark;
+  // The title keeps its whole caption beside the mark: the column grows to hold both.
+  for (int i = 0; i < columns_.Count() && !mark.field_name.empty(); ++i) {
+    if (columns_[i].FieldName() != mark.field_name) continue;
+    const int needed =
+        QFontMetrics(title_font_).horizontalAdvance(ToQt(columns_[i].Title().Caption())) +
+        kTitleSortMarkRoom + 2 * kTextMargin + 1;
+    if (ColWidth(i + IndicatorOffset()) < needed) SetColWidth(i + IndicatorOffset(), needed);
+  }
   InvalidateGrid();
 }
 
@@ -1010,8 +1067,12 @@ void TCustomDBGrid::DrawCell(QPainter& painter, int col, int row, const QRect& r
     painter.setFont(font());
     painter.setPen(colors.color(group, highlight ? QPalette::HighlightedText : QPalette::Text));
     const Qt::Alignment alignment = QtAlignment(column.Alignment());
-    if (!DrawNullCell(painter, text_rect, alignment, column.Field(), data_row, highlight))
-      DrawCellText(painter, text_rect, alignment, CellText(column.Field(), data_row));
+    if (!DrawNullCell(painter, text_rect, alignment, column.Field(), data_row, highlight)) {
+      QString text = CellText(column.Field(), data_row);
+      if (ShownWhole(column.Field()->DataType()))
+        text = WholeOrHashes(text, painter.fontMetrics(), text_rect.width());
+      DrawCellText(painter, text_rect, alignment, text);
+    }
   }
   if ((state & gdFocused) && focused) {
     QStyleOptionFocusRect option;

@@ -130,6 +130,8 @@ int DefaultColumnWidth(const TField& field, const std::string& caption, const QF
 // right and ended by an ellipsis. A clipped right-aligned value would lose its sign and
 // leading digits and read as another value.
 QString FittedCellText(const QString& text, const QFontMetrics& metrics, int width);
+// The text when it fits `width`, else as many "#" as fit: for numbers and dates.
+QString WholeOrHashes(const QString& text, const QFontMetrics& metrics, int width);
 
 // Types whose values are edited as a line of text in a cell (not blobs and bytes).
 bool EditedAsText(TFieldType type);
@@ -271,6 +273,9 @@ class TCustomDBGrid : public TCustomGrid {
   int IndicatorOffset() const { return (options_ & dgIndicator) ? 1 : 0; }
   int TitleOffset() const { return (options_ & dgTitles) ? 1 : 0; }
   TColumn* SelectedColumn() const;
+  // The selected cell can be typed into: an editable grid, dataset, column and field,
+  // and a value edited as text.
+  bool CellTakesText() const;
   TDataSet* ActiveDataSet() const;
   QString CellText(TField* field, int data_row) const;
 

@@ -42,11 +42,15 @@ void TCustomDBGrid::SetCellNull() {
     GridHooks().Beep();
     return;
   }
+  // Refused at once, as the post would be, and before the value is gone: a column the
+  // engine must have a value for (on a stored row, any NOT NULL one; on a new row, one
+  // that no default or trigger fills).
+  const bool inserting = field->DataSet() && field->DataSet()->State() == dsInsert;
+  if (field->Required() || (!inserting && field->NotNull()))
+    throw EDatabaseError(Format(SFieldRequired, {field->DisplayName()}));
   datalink_->SetModified(false);  // what the editor held gives way to the null
   if (!datalink_->Edit()) return;
   field->Clear();
-  // Refused as a post refuses it; the row stays in edit to be mended or undone by Esc.
-  if (field->Required()) throw EDatabaseError(Format(SFieldRequired, {field->DisplayName()}));
 }
 
 void TCustomDBGrid::ShowCellMenu() {

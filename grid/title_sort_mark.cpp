@@ -25,5 +25,6 @@ QRect DrawTitleSortMark(QPainter& painter, const QRect& rect, bool descending) {
              << QPoint(left + half, middle - 2);
   painter.drawPolygon(triangle);
   painter.restore();
-  return rect.adjusted(0, 0, -(kMarkWidth + kMarkGap), 0);
+  static_assert(kMarkWidth + kMarkGap == kTitleSortMarkRoom);
+  return rect.adjusted(0, 0, -kTitleSortMarkRoom, 0);
 }

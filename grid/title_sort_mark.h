@@ -12,5 +12,8 @@ struct TTitleSortMark {
   bool descending = false;
 };
 
+// The room the mark takes from the title's text.
+inline constexpr int kTitleSortMarkRoom = 10;
+
 // Draws the mark in the right end of `rect` and returns what is left for the caption.
 QRect DrawTitleSortMark(QPainter& painter, const QRect& rect, bool descending);

@@ -110,7 +110,7 @@ class GridDisplayTest : public ::testing::Test {
   TDBGrid grid;
 };
 
-TEST_F(GridDisplayTest, AValueWiderThanItsCellIsCutOnTheRightAndNeverLosesItsSign) {
+TEST_F(GridDisplayTest, AWideTextIsCutOnTheRightAndAWideNumberShowsAsHashes) {
   ASSERT_EQ(grid.Columns()[0].Alignment(), taRightJustify);
   const QFontMetrics metrics(grid.font());
   for (int col : {1, 2}) {
@@ -125,7 +125,13 @@ TEST_F(GridDisplayTest, AValueWiderThanItsCellIsCutOnTheRightAndNeverLosesItsSig
       EXPECT_LE(item.right, cell.right() + 1) << item.text.toStdString();
       text += item.text;
     }
-    const QString value = col == 1 ? "-2147483647" : "a name longer than its column";
+    // A number cut short would read as another number: it shows as "###" instead.
+    if (col == 1) {
+      EXPECT_FALSE(text.isEmpty());
+      EXPECT_EQ(text, QString(text.size(), '#')) << text.toStdString();
+      continue;
+    }
+    const QString value = "a name longer than its column";
     EXPECT_TRUE(value.startsWith(text.left(2))) << text.toStdString();
     EXPECT_NE(text, value);
   }
@@ -136,6 +142,12 @@ TEST_F(GridDisplayTest, AValueWiderThanItsCellIsCutOnTheRightAndNeverLosesItsSig
   EXPECT_TRUE(cut.startsWith("-21")) << cut.toStdString();
   EXPECT_TRUE(cut.endsWith(QChar(0x2026)) || cut.endsWith("...")) << cut.toStdString();
   EXPECT_LE(metrics.horizontalAdvance(cut), metrics.horizontalAdvance("-2147"));
+  // A number or a date is whole or hashes, never in part.
+  EXPECT_EQ(WholeOrHashes("1249950.00", metrics, metrics.horizontalAdvance("1249950.00")),
+            "1249950.00");
+  const QString hashes = WholeOrHashes("1249950.00", metrics, metrics.horizontalAdvance("12499"));
+  EXPECT_EQ(hashes, QString(hashes.size(), '#'));
+  EXPECT_LE(metrics.horizontalAdvance(hashes), metrics.horizontalAdvance("12499"));
 }
 
 TEST_F(GridDisplayTest, TheIndicatorTakesThePalettesTextColourAlsoWhenDisabled) {

@@ -97,12 +97,12 @@ TEST_F(GridRowsTest, NullShowsGreyedAndEmptyTextShowsNothingAndCtrlShiftNSetsIt)
   EXPECT_EQ(Column(1), "<null>;<null>;<null>;<null>;");
   EXPECT_TRUE(hooks.errors.empty());
 
-  // A required column refuses, as its post would, and the row stays in edit.
+  // A required column refuses at once, as its post would, and keeps its value.
   data.Fields()[0]->SetRequired(true);
   Press(Qt::Key_Left);
   Press(Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(hooks.errors, std::vector<std::string>{"Field 'ID' must have a value"});
-  EXPECT_EQ(data.State(), dsEdit);
+  EXPECT_EQ(data.State(), dsBrowse);
   Press(Qt::Key_Escape);
   EXPECT_EQ(Column(0), "1;2;3;4;");
   // A read-only column beeps.

@@ -94,6 +94,8 @@ void TApplication::Initialize() {
   // What the data layer asks of its host: timers on this loop, the user's number forms.
   InstallQtHostTimers();
   SetFormatSettings(FormatSettingsFromLocale(QLocale::system()));
+  // What the program's own words do not fix follows the user's language.
+  InstallQtTranslations(QLocale::system());
 }
 
 void TApplication::CreateForms() {

@@ -4,6 +4,8 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev
+  # Qt's own texts (standard buttons, file dialogs) in the user's language.
+  qt6-translations-l10n
   libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils
   libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev

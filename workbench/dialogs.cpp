@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <cstdio>
 
+#include "data/dataset/ib_dataset.h"
 #include "grid/grid_hooks.h"
 #include "grid/qt_text.h"
 
@@ -154,6 +155,20 @@ bool TDialogs::Confirm(QWidget* parent, const std::string& caption, const std::s
   return ShowConfirmBox(parent, caption, text);
 }
 
+TDialogs::TAnswer TDialogs::AskYesNoCancel(QWidget* parent, const std::string& caption,
+                                           const std::string& text) {
+  QMessageBox box(QMessageBox::Question, ToQt(caption), ToQt(text), QMessageBox::NoButton, parent);
+  QPushButton* yes = box.addButton(QStringLiteral("Sim"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("Não"), QMessageBox::NoRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole);
+  box.setDefaultButton(yes);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == yes) return kYes;
+  if (box.clickedButton() == no) return kNo;
+  return kCancel;
+}
+
 void TDialogs::Beep() {
   QApplication::beep();
 }
@@ -174,6 +189,21 @@ TOpenFileResult TStderrDialogs::OpenFile(QWidget*, const TOpenDialog&) {
 bool TStderrDialogs::Confirm(QWidget*, const std::string& caption, const std::string& text) {
   PrintBox(ToQt(caption), text + " (Cancel)");
   return false;
+}
+
+TDialogs::TAnswer TStderrDialogs::AskYesNoCancel(QWidget*, const std::string& caption,
+                                                 const std::string& text) {
+  PrintBox(ToQt(caption), text + " (Sim)");
+  return kYes;
+}
+
+TDialogs::TAnswer TRecordingDialogs::AskYesNoCancel(QWidget*, const std::string& caption,
+                                                    const std::string& text) {
+  questions.push_back(caption + ": " + text);
+  if (yes_no_cancel_answers.empty()) return kCancel;
+  const TAnswer answer = yes_no_cancel_answers.front();
+  yes_no_cancel_answers.erase(yes_no_cancel_answers.begin());
+  return answer;
 }
 
 bool TRecordingDialogs::Confirm(QWidget*, const std::string& caption, const std::string& text) {
@@ -220,10 +250,24 @@ void ShowErrorBox(const std::exception& error) {
   }
 }
 
+const char* const kReadRowAgainQuestion =
+    "Descartar a sua alteração e ler o registro como está agora?";
+
 void ShowCurrentException() {
   try {
     try {
       throw;
+    } catch (const ERowChanged& error) {
+      // The edit stays; the person may take the row as it now is instead.
+      auto* dataset = dynamic_cast<TIBCustomDataSet*>(error.DataSet());
+      if (!dataset ||
+          !Dialogs().Confirm(nullptr, FromQt(ApplicationTitle()),
+                             ErrorBoxText(error.Message()) + "\n\n" + kReadRowAgainQuestion)) {
+        if (!dataset) ShowErrorBox(error);
+        return;
+      }
+      dataset->Cancel();
+      dataset->RefreshRow();
     } catch (const std::exception& error) {
       ShowErrorBox(error);
     } catch (...) {

@@ -60,6 +60,11 @@ class TDialogs {
   // The confirmation box: question icon, "OK" and "Cancel"; true for OK. Escape or
   // closing the box answers Cancel.
   virtual bool Confirm(QWidget* parent, const std::string& caption, const std::string& text);
+  // The question box with "Sim" (the default, on Enter), "Não" and "Cancelar"; Escape
+  // or closing the box answers Cancelar.
+  enum TAnswer { kYes, kNo, kCancel };
+  virtual TAnswer AskYesNoCancel(QWidget* parent, const std::string& caption,
+                                 const std::string& text);
   virtual void Beep();
   // The console's marker values (name, value, NULL box); false when cancelled. OK with a
   // value that `check` refuses keeps the box open, the refusal beside that value.
@@ -78,6 +83,9 @@ class TStderrDialogs : public TDialogs {
   TOpenFileResult OpenFile(QWidget* parent, const TOpenDialog& dialog) override;
   // No one can answer: Cancel.
   bool Confirm(QWidget* parent, const std::string& caption, const std::string& text) override;
+  // No one can answer: Sim, what the program did before it asked.
+  TAnswer AskYesNoCancel(QWidget* parent, const std::string& caption,
+                         const std::string& text) override;
   void Beep() override {}
   bool AskParameters(QWidget*, std::vector<TParameterValue>*, const TParameterCheck&) override {
     return false;
@@ -95,6 +103,9 @@ class TRecordingDialogs : public TDialogs {
   }
   TOpenFileResult OpenFile(QWidget* parent, const TOpenDialog& dialog) override;
   bool Confirm(QWidget* parent, const std::string& caption, const std::string& text) override;
+  // Answers from the front of `yes_no_cancel_answers`; none means Cancelar.
+  TAnswer AskYesNoCancel(QWidget* parent, const std::string& caption,
+                         const std::string& text) override;
   void Beep() override { ++beeps; }
   // Each answer, taken from the front of `parameter_answers`, gives the values' texts
   // and NULL boxes by position; none means cancelled. What was asked is recorded, and
@@ -110,6 +121,8 @@ class TRecordingDialogs : public TDialogs {
   std::vector<std::string> open_default_exts;  // the DefaultExt of each open call
   std::vector<std::string> confirmations;      // "caption: text" of each confirmation
   std::vector<bool> confirm_answers;           // taken from the front; none means Cancel
+  std::vector<std::string> questions;          // "caption: text" of each three-way question
+  std::vector<TAnswer> yes_no_cancel_answers;
   std::vector<std::vector<TParameterValue>> parameter_requests;
   std::vector<std::vector<TParameterValue>> parameter_answers;
   std::vector<std::string> parameter_refusals;
@@ -141,8 +154,10 @@ void InstallGridHooks();
 void ShowMessage(const std::string& text);
 // The error box for an exception; EAbort shows nothing.
 void ShowErrorBox(const std::exception& error);
-// The error box for the exception being handled (call inside a catch block).
+// The error box for the exception being handled (call inside a catch block). A row
+// changed since it was read asks instead whether to drop the edit and read it again.
 void ShowCurrentException();
+extern const char* const kReadRowAgainQuestion;
 
 // Runs an event handler so that no exception leaves it: whatever it raises is shown in
 // the error box and the program goes on.

@@ -1,8 +1,12 @@
 #include "workbench/host_services.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QTimer>
+#include <QTranslator>
 
 #include <algorithm>
+#include <memory>
 
 #include "data/core/host_timer.h"
 #include "data/statement/long_call.h"
@@ -141,4 +145,17 @@ TFormatSettings FormatSettingsFromLocale(const QLocale& locale) {
   // Qt's long time carries the zone name; keep the clock part only.
   if (!time.empty()) settings.LongTimeFormat = time;
   return settings;
+}
+
+bool InstallQtTranslations(const QLocale& locale) {
+  static QTranslator* installed = nullptr;
+  auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+  if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return false;
+  if (installed) QCoreApplication::removeTranslator(installed);
+  delete installed;
+  installed = translator.release();
+  QCoreApplication::installTranslator(installed);
+  return true;
 }

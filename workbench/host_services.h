@@ -13,3 +13,7 @@ void InstallQtHostTimers();
 // Years are shown with four digits; the C locale (and one whose short date names months)
 // gets ISO 8601 dates, yyyy-mm-dd.
 TFormatSettings FormatSettingsFromLocale(const QLocale& locale);
+
+// Qt's own texts (standard buttons, file dialogs, edit menus) in `locale`'s language, from
+// Qt's translations; false when there are none for it, and Qt's texts stay English.
+bool InstallQtTranslations(const QLocale& locale);

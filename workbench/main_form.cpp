@@ -134,11 +134,10 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   TreeView1->setTextElideMode(Qt::ElideNone);
   TreeView1->header()->setStretchLastSection(false);
   TreeView1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  TreeView1->setEditTriggers(QAbstractItemView::SelectedClicked |
-                             QAbstractItemView::EditKeyPressed);
+  // Node texts name objects: renamed in place, Enter would open what does not exist.
+  TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   // "TABELAS" first; the object tree adds the other kinds' nodes after it.
-  auto* tables_node = new QTreeWidgetItem(TreeView1, {QStringLiteral("TABELAS")});
-  tables_node->setFlags(tables_node->flags() | Qt::ItemIsEditable);
+  new QTreeWidgetItem(TreeView1, {QStringLiteral("TABELAS")});
   TreeView1->hide();
 
   PageControl1 = new QTabWidget(client);

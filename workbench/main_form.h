@@ -99,6 +99,10 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   // database whose default set is NONE.
   void SetConnectionCharSet(const std::string& name) { connection_char_set_ = name; }
   const std::string& ConnectionCharSet() const { return connection_char_set_; }
+  // Seconds a login waits for a server that does not answer (15 by default; 0: the
+  // client library's own wait, which can be minutes).
+  int ConnectTimeout() const { return connect_timeout_; }
+  void SetConnectTimeout(int seconds) { connect_timeout_ = seconds; }
   int16_t Phase = 0;
 
   // Controls, parented as on the form; positions are in the client area below the menu.
@@ -169,6 +173,17 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   // What a typed COMMIT or ROLLBACK does: posts what the grids hold, then ends the shared
   // transaction.
   void EndSharedTransaction(bool commit, bool retaining);
+  // What every end of a session does first (closing the window, "Fechar Todos BDs",
+  // logging in again): posts what the grids hold (a refusal raises and the session
+  // stays), then, with changes not yet committed, asks "Confirmar as alterações
+  // pendentes?": Sim commits, Não rolls back, Cancelar stays (false).
+  bool SettlePendingWork();
+  // Ends the session: settles the pending work, disconnects, closes the table pages and
+  // empties the tree. False when the person chose to stay.
+  bool CloseAllDatabases();
+  static const char* const kPendingQuestion;
+  // The login's failure, followed in its box by the engine's reason.
+  static const char* const kLoginFailed;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -178,6 +193,7 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
 
  private:
   std::string connection_char_set_;
+  int connect_timeout_ = 15;
   TObjectTree* object_tree_ = nullptr;
   QLabel* char_set_label_ = nullptr;
   // The status bar's mark of the connection's character set.

@@ -8,6 +8,7 @@
 #include "grid/qt_text.h"
 #include "workbench/dialogs.h"
 #include "workbench/main_form.h"
+#include "workbench/pages/page_close.h"
 #include "workbench/pages/pages.h"
 #include "workbench/pages/status_bar.h"
 #include "workbench/pages/window_layout.h"
@@ -16,15 +17,23 @@ namespace {
 constexpr char kEnter = 13;
 }  // namespace
 
+const char* const TWorkbenchForm::kLoginFailed = "Ocorreu um Erro e o Bd não Conectou!";
+
 void TWorkbenchForm::Abrir2Click() {
-  if (OpenDialog1.Execute(this)) ChosenDatabasePath = OpenDialog1.FileName();
-  // Only empty while no dialog was ever confirmed; a cancel shows the earlier path again.
+  const bool chosen = OpenDialog1.Execute(this);
+  // A cancel keeps a session going; without one it shows the earlier path again.
+  if (!chosen && IBDatabase1->Connected()) return;
+  // The session ends before the panel shows: nothing typed is dropped, and no tree of
+  // the old connection stays under the panel.
+  if (!CloseAllDatabases()) return;
+  if (chosen) ChosenDatabasePath = OpenDialog1.FileName();
+  // Only empty while no dialog was ever confirmed.
   if (ChosenDatabasePath.empty()) return;
   ShowLoginPanel();
 }
 
 void TWorkbenchForm::ChooseDatabasePath(const std::string& path) {
-  if (path.empty()) return;
+  if (path.empty() || !CloseAllDatabases()) return;
   ChosenDatabasePath = path;
   OpenDialog1.SetFileName(path);
   ShowLoginPanel();
@@ -51,24 +60,29 @@ void TWorkbenchForm::Edit2KeyPress(char& key) {
 }
 
 void TWorkbenchForm::BitBtn1Click() {
-  // Closing an earlier connection is outside the trap: its failure reaches the error box.
-  IBDatabase1->SetConnected(false);
   // Converted first: a character the connection's character set cannot hold is refused
   // before anything of the earlier parameters is lost.
   const std::string user = FromQt(Edit1->text());
   const std::string password = FromQt(Edit2->text());
+  // Ending an earlier session is outside the trap: its failure reaches the error box.
+  if (IBDatabase1->Connected() && !CloseAllDatabases()) return;
   TStringList& params = IBDatabase1->Params();
   params.Clear();
   params.Add("user_name=" + user);
   params.Add("password=" + password);
   params.Add("lc_ctype=" +
              (connection_char_set_.empty() ? std::string("UTF8") : connection_char_set_));
+  // A server that never answers would hold the window for minutes.
+  if (connect_timeout_ > 0) params.Add("connect_timeout=" + std::to_string(connect_timeout_));
   IBDatabase1->SetDatabaseName(ChosenDatabasePath);
   try {
     IBDatabase1->SetConnected(true);
     // A NONE database holds what older one-byte programs wrote: in ISO8859_1 its text,
-    // and the SQL typed here, reaches its columns byte for byte as they wrote it.
-    if (connection_char_set_.empty() && IBDatabase1->DefaultCharSetName() == "NONE") {
+    // and the SQL typed here, reaches its columns byte for byte as they wrote it. One
+    // whose columns also declare other sets (WIN1251 beside WIN1252) stays in UTF8,
+    // which reads them all; its NONE columns are still read byte for byte.
+    if (connection_char_set_.empty() && IBDatabase1->DefaultCharSetName() == "NONE" &&
+        !IBDatabase1->HasTextOutside(csIso8859_1)) {
       IBDatabase1->SetConnected(false);
       params.Delete(params.IndexOfName("lc_ctype"));
       params.Add("lc_ctype=ISO8859_1");
@@ -91,8 +105,12 @@ void TWorkbenchForm::BitBtn1Click() {
     Phase = 2;
     Timer1->start();
     Pages->Layout->Restore();  // the size and splitter of the last run, if any
-  } catch (...) {
-    ShowMessage("Ocorreu um Erro e o Bd não Conectou!");
+  } catch (const std::exception& error) {
+    // The spec's words first, then the engine's reason: a wrong password, no server, a
+    // file that is no database.
+    std::string reason = error.what();
+    for (size_t at; (at = reason.find("\r\n")) != std::string::npos;) reason.erase(at, 1);
+    ShowMessage(std::string(kLoginFailed) + "\n\n" + reason);
   }
 }
 
@@ -111,18 +129,21 @@ void TWorkbenchForm::FillTablesNode(const TStringList& names) {
   QTreeWidgetItem* tables = TablesNode();
   qDeleteAll(tables->takeChildren());
   for (const std::string& name : names.Lines()) {
-    auto* item = new QTreeWidgetItem(tables, {ToQt(name)});
-    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    new QTreeWidgetItem(tables, {ToQt(name)});
   }
 }
 
 void TWorkbenchForm::Abrir1Click() {
-  // What the grids hold is posted before the disconnect commits; a failed post stops.
-  // A lost connection is dropped by force instead: neither a post nor the commit can
-  // reach the server any more, so retrying could never succeed. The error box names the
-  // failure while the unsaved values are still on screen.
+  if (CloseAllDatabases() && !ChosenDatabasePath.empty()) ShowLoginPanel();
+}
+
+bool TWorkbenchForm::CloseAllDatabases() {
+  // What the grids hold is posted and pending changes settled before the disconnect; a
+  // failed post stops. A lost connection is dropped by force instead: neither a post nor
+  // the commit can reach the server any more, so retrying could never succeed. The error
+  // box names the failure while the unsaved values are still on screen.
   try {
-    if (IBDatabase1->Connected()) PostPendingEdits();
+    if (!SettlePendingWork()) return false;
     IBDatabase1->SetConnected(false);
   } catch (const std::exception& error) {
     if (!IsConnectionLost(error)) throw;
@@ -131,10 +152,13 @@ void TWorkbenchForm::Abrir1Click() {
   }
   // The user name stays for the next login; the password is not left behind.
   Edit2->clear();
+  // Pages of the old connection would stand empty, or take edits for the next one.
+  for (int i = PageControl1->count() - 1; i >= 0; --i)
+    if (Pages->Close->Closable(i)) Pages->Close->ClosePage(i);
   FillTablesNode(TStringList());
   TreeView1->hide();
   PageControl1->hide();
-  if (!ChosenDatabasePath.empty()) ShowLoginPanel();
+  return true;
 }
 
 void TWorkbenchForm::Fechar1Click() {

@@ -6,10 +6,12 @@
 #include <cstdio>
 
 #include "grid/qt_text.h"
+#include "workbench/dialogs.h"
 #include "workbench/main_form.h"
 #include "workbench/pages/blob_viewer.h"
-#include "workbench/pages/sort.h"
+#include "workbench/pages/open_failure.h"
 #include "workbench/pages/pages.h"
+#include "workbench/pages/sort.h"
 #include "workbench/pages/transaction_commands.h"
 #include "workbench/pages/window_layout.h"
 
@@ -52,9 +54,15 @@ void TWorkbenchForm::TreeView1KeyPress(char& key) {
   };
   try {
     table->Open();
-  } catch (...) {
-    // A row that could not be read still leaves the rows before it to work with.
-    if (table->Active()) show();
+  } catch (const std::exception& error) {
+    // A row that could not be read still leaves the rows before it to work with; a table
+    // that showed none takes no edits, or an insert would go blind into it.
+    if (table->Active() && table->RecordCount() > 0) {
+      show();
+      throw;
+    }
+    ShowOpenFailure(page, grid, table, error.what());
+    PageControl1->setCurrentWidget(page);
     throw;
   }
   show();
@@ -96,13 +104,30 @@ void TWorkbenchForm::CloseForSignal() {
   close();
 }
 
+const char* const TWorkbenchForm::kPendingQuestion = "Confirmar as alterações pendentes?";
+
+bool TWorkbenchForm::SettlePendingWork() {
+  if (!IBDatabase1->Connected()) return true;
+  PostPendingEdits();
+  if (Pages->Transactions->Changes() == 0 || !IBTransaction1->InTransaction()) return true;
+  switch (Dialogs().AskYesNoCancel(this, FromQt(ApplicationTitle()), kPendingQuestion)) {
+    case TDialogs::kYes:
+      IBTransaction1->Commit();
+      break;
+    case TDialogs::kNo:
+      IBTransaction1->Rollback();
+      break;
+    case TDialogs::kCancel:
+      return false;
+  }
+  Pages->Transactions->Ended();
+  return true;
+}
+
 void TWorkbenchForm::closeEvent(QCloseEvent* event) {
   if (closing_for_signal_) return QMainWindow::closeEvent(event);
   bool posted = false;
-  RunHandler([&] {
-    PostPendingEdits();
-    posted = true;
-  });
+  RunHandler([&] { posted = SettlePendingWork(); });
   if (posted) {
     Pages->Layout->Save();
     QMainWindow::closeEvent(event);

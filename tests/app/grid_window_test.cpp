@@ -80,8 +80,8 @@ TEST_F(GridWindowTest, CtrlShiftNStoresNullARequiredColumnRefusesAndRowsCopyAsTe
   Keys(grid, Qt::Key_Left);
   Keys(grid, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(recorder.errors, std::vector<std::string>{"Field 'NAME' must have a value."});
-  EXPECT_EQ(grid->DataSource()->DataSet()->State(), dsEdit);
-  Keys(grid, Qt::Key_Escape);
+  EXPECT_EQ(grid->DataSource()->DataSet()->State(), dsBrowse);  // refused before any edit
+  EXPECT_EQ(grid->DataSource()->DataSet()->FieldByName("NAME")->AsString(), "Beta");
 
   Keys(grid, Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(hooks.clipboard, "Beta");

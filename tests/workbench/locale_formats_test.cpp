@@ -1,5 +1,7 @@
 // The date, time and number forms taken from the user's locale, and a number typed into
 // a grid cell over a real table read by the decimal separator of that locale.
+#include <QCoreApplication>
+
 #include "data/core/format_settings.h"
 #include "data/database/database.h"
 #include "data/dataset/table.h"
@@ -19,6 +21,16 @@ class LocaleFormatsTest : public ::testing::Test {
 };
 
 const TDateTime kBirthday = EncodeDate(1988, 12, 28);
+
+TEST(QtTranslations, QtsOwnTextsFollowAPortugueseLocale) {
+  // The standard buttons and file dialogs stayed English under a Portuguese locale.
+  ASSERT_TRUE(InstallQtTranslations(QLocale(QLocale::Portuguese, QLocale::Brazil)));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancelar");
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Sim");
+  // A language Qt has no translation for keeps the last one in place.
+  EXPECT_FALSE(InstallQtTranslations(QLocale(QLocale::Zulu, QLocale::SouthAfrica)));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancelar");
+}
 
 TEST_F(LocaleFormatsTest, TheCLocaleGivesIsoDatesAndPointDecimals) {
   for (const QLocale& locale :

@@ -128,8 +128,9 @@ TEST_F(MainFormTest, ControlsStartWithTheirBoundsParentsAndVisibility) {
     QTreeWidgetItem* item = form.TreeView1->topLevelItem(i);
     EXPECT_EQ(item->text(0), QString::fromUtf8(roots[i]));
     EXPECT_EQ(item->childCount(), 0);
-    EXPECT_TRUE(item->flags() & Qt::ItemIsEditable);
+    EXPECT_FALSE(item->flags() & Qt::ItemIsEditable);  // nodes name objects: never renamed
   }
+  EXPECT_EQ(form.TreeView1->editTriggers(), QAbstractItemView::NoEditTriggers);
   ASSERT_EQ(form.PageControl1->count(), 2);
   EXPECT_EQ(form.PageControl1->tabText(0), "Sql");
   EXPECT_EQ(form.PageControl1->tabText(1), "Consulta SQL");

@@ -115,7 +115,6 @@ void TObjectTree::NoteSchemaChange(bool committed) {
 
 QTreeWidgetItem* TObjectTree::AddRoot(TObjectKind kind) {
   auto* root = new QTreeWidgetItem(form_->TreeView1, {Title(kind)});
-  root->setFlags(root->flags() | Qt::ItemIsEditable);
   root->setData(0, kKindRole, static_cast<int>(kind));
   root->setData(0, kFilledRole, false);
   root->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
@@ -138,8 +137,7 @@ void TObjectTree::Fill(QTreeWidgetItem* root) {
   const std::vector<std::string> names = ListObjectNames(form_->IBDatabase1, kind);
   qDeleteAll(root->takeChildren());
   for (const std::string& name : names) {
-    auto* item = new QTreeWidgetItem(root, {ToQt(name)});
-    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    new QTreeWidgetItem(root, {ToQt(name)});
   }
   root->setText(0, Title(kind) + QStringLiteral(" (%1)").arg(names.size()));
   root->setData(0, kFilledRole, true);
@@ -171,8 +169,7 @@ void TObjectTree::Refresh() {
   const std::vector<std::string> names = ListObjectNames(form_->IBDatabase1, TObjectKind::Table);
   qDeleteAll(tables->takeChildren());
   for (const std::string& name : names) {
-    auto* item = new QTreeWidgetItem(tables, {ToQt(name)});
-    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    new QTreeWidgetItem(tables, {ToQt(name)});
   }
   ApplyFilter(tables);
   for (int i = 0; i < tree->topLevelItemCount(); ++i)

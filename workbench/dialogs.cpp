@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 #include <cstdio>
 
 #include "data/dataset/ib_dataset.h"
@@ -250,6 +251,31 @@ void ShowErrorBox(const std::exception& error) {
   }
 }
 
+namespace {
+
+struct TLostHandler {
+  const void* owner;
+  std::function<void(const std::exception&)> handler;
+};
+std::vector<TLostHandler>& LostHandlers() {
+  static std::vector<TLostHandler> handlers;
+  return handlers;
+}
+
+}  // namespace
+
+void SetConnectionLostHandler(const void* owner,
+                              std::function<void(const std::exception&)> handler) {
+  LostHandlers().push_back({owner, std::move(handler)});
+}
+
+void RemoveConnectionLostHandler(const void* owner) {
+  auto& handlers = LostHandlers();
+  handlers.erase(std::remove_if(handlers.begin(), handlers.end(),
+                                [owner](const TLostHandler& h) { return h.owner == owner; }),
+                 handlers.end());
+}
+
 const char* const kReadRowAgainQuestion =
     "Descartar a sua alteração e ler o registro como está agora?";
 
@@ -269,6 +295,12 @@ void ShowCurrentException() {
       dataset->Cancel();
       dataset->RefreshRow();
     } catch (const std::exception& error) {
+      if (IsConnectionLost(error) && !LostHandlers().empty()) {
+        // A copy: the handler may close what put it in place.
+        const auto handler = LostHandlers().back().handler;
+        handler(error);
+        return;
+      }
       ShowErrorBox(error);
     } catch (...) {
       Dialogs().ShowErrorText("Unknown exception.");

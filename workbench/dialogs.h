@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -155,8 +156,15 @@ void ShowMessage(const std::string& text);
 // The error box for an exception; EAbort shows nothing.
 void ShowErrorBox(const std::exception& error);
 // The error box for the exception being handled (call inside a catch block). A row
-// changed since it was read asks instead whether to drop the edit and read it again.
+// changed since it was read asks instead whether to drop the edit and read it again; a
+// lost connection goes to the handler below, when one is in place.
 void ShowCurrentException();
+
+// What a lost connection does instead of the error box (the main window drops it and
+// says what was lost); the last one put in place acts. Removed by the same `owner`.
+void SetConnectionLostHandler(const void* owner,
+                              std::function<void(const std::exception&)> handler);
+void RemoveConnectionLostHandler(const void* owner);
 extern const char* const kReadRowAgainQuestion;
 
 // Runs an event handler so that no exception leaves it: whatever it raises is shown in

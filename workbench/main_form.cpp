@@ -91,6 +91,11 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, QRect bounds, const QFon
 TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(QStringLiteral("Tavrel - Gerenciador de Banco de Dados"));
   InstallGridHooks();  // the grids' confirmations, beeps and errors go through the boxes
+  // A lost connection is dropped and said once, and the login panel offered again.
+  SetConnectionLostHandler(this, [this](const std::exception& error) {
+    DropLostConnection(error);
+    if (!ChosenDatabasePath.empty()) ShowLoginPanel();
+  });
   setFont(FormFont(11));
   menuBar()->setFont(QApplication::font());  // menus keep the system's face
   move(130, 141);                            // replaced when the window is shown
@@ -224,6 +229,7 @@ TWorkbenchForm::TWorkbenchForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TWorkbenchForm::~TWorkbenchForm() {
+  RemoveConnectionLostHandler(this);
   Timer1->stop();
   // The tree's and the console's filters read this form: they go before the controls
   // do, or the events of their destruction would reach them through a form that is no

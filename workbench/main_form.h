@@ -181,6 +181,9 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   // Ends the session: settles the pending work, disconnects, closes the table pages and
   // empties the tree. False when the person chose to stay.
   bool CloseAllDatabases();
+  // The connection is lost: edits are dropped, the connection closed by force, the pages
+  // closed and the pending mark cleared, and one box says what was lost.
+  void DropLostConnection(const std::exception& error);
   static const char* const kPendingQuestion;
   // The login's failure, followed in its box by the engine's reason.
   static const char* const kLoginFailed;
@@ -200,6 +203,9 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
   void ShowCharSet();
   // Phase 1: the path label, the icon and the login panel, the focus in the user edit.
   void ShowLoginPanel();
+  // Closes the table pages, empties the tree and hides it and the pages.
+  void ClearSession();
+  bool dropping_connection_ = false;
   // Makes the table names the children of "TABELAS", replacing what it held.
   void FillTablesNode(const TStringList& names);
   void RunFirstLine();
@@ -221,3 +227,7 @@ class TWorkbenchForm : public QMainWindow, public TComponent {
 
 // Fonts of the form: a sans-serif face at the pixel heights of the 8- and 10-point face.
 QFont FormFont(int pixel_height, bool bold = false);
+
+// What the box says when the connection is lost: the reason, what was lost (rows posted
+// since the last commit, the row in edit) and what to do.
+std::string LostConnectionText(const std::string& reason, int posted, bool editing);

@@ -11,6 +11,7 @@
 #include "workbench/pages/page_close.h"
 #include "workbench/pages/pages.h"
 #include "workbench/pages/status_bar.h"
+#include "workbench/pages/transaction_commands.h"
 #include "workbench/pages/window_layout.h"
 
 namespace {
@@ -147,18 +148,74 @@ bool TWorkbenchForm::CloseAllDatabases() {
     IBDatabase1->SetConnected(false);
   } catch (const std::exception& error) {
     if (!IsConnectionLost(error)) throw;
-    ShowErrorBox(error);
-    IBDatabase1->ForceClose();
+    DropLostConnection(error);
   }
   // The user name stays for the next login; the password is not left behind.
   Edit2->clear();
+  ClearSession();
+  return true;
+}
+
+void TWorkbenchForm::ClearSession() {
   // Pages of the old connection would stand empty, or take edits for the next one.
   for (int i = PageControl1->count() - 1; i >= 0; --i)
     if (Pages->Close->Closable(i)) Pages->Close->ClosePage(i);
   FillTablesNode(TStringList());
   TreeView1->hide();
   PageControl1->hide();
-  return true;
+}
+
+namespace {
+
+std::string Rows(int count) {
+  return std::to_string(count) + (count == 1 ? " registro gravado" : " registros gravados");
+}
+
+}  // namespace
+
+std::string LostConnectionText(const std::string& reason, int posted, bool editing) {
+  std::string text = "A conexão com o banco de dados foi perdida.\n\n" + reason + "\n\n";
+  if (posted > 0 && editing)
+    text += "Perderam-se as alterações não confirmadas: " + Rows(posted) +
+            " desde a última confirmação e o registro em edição.\n\n";
+  else if (posted > 0)
+    text += "Perderam-se as alterações não confirmadas: " + Rows(posted) +
+            " desde a última confirmação.\n\n";
+  else if (editing)
+    text += "Perdeu-se o registro em edição.\n\n";
+  return text + "Conecte-se novamente quando o servidor voltar.";
+}
+
+void TWorkbenchForm::DropLostConnection(const std::exception& error) {
+  if (dropping_connection_) return;  // said once, whatever else fails on the way
+  dropping_connection_ = true;
+  struct TDone {
+    bool& flag;
+    ~TDone() { flag = false; }
+  } done{dropping_connection_};
+  const int posted = IBTransaction1->InTransaction() ? Pages->Transactions->Changes() : 0;
+  bool editing = false;
+  // Nothing can reach the server: edits are dropped here, not posted.
+  for (int i = 0; i < ComponentCount(); ++i) {
+    auto* dataset = dynamic_cast<TDataSet*>(Components(i));
+    if (!dataset || (dataset->State() != dsEdit && dataset->State() != dsInsert)) continue;
+    editing = editing || dataset->Modified();
+    try {
+      dataset->Cancel();
+    } catch (const std::exception&) {
+      // Dropped with the connection anyway.
+    }
+  }
+  try {
+    IBDatabase1->ForceClose();
+  } catch (const std::exception&) {
+    // The handles are dropped whatever the library says.
+  }
+  Pages->Transactions->Ended();
+  ClearSession();
+  std::string reason = error.what();
+  for (size_t at; (at = reason.find("\r\n")) != std::string::npos;) reason.erase(at, 1);
+  Dialogs().ShowErrorText(LostConnectionText(ErrorBoxText(reason), posted, editing));
 }
 
 void TWorkbenchForm::Fechar1Click() {

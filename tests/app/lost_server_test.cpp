@@ -1,6 +1,7 @@
-// The main window over a private server that is killed in the middle of a fetch and of a
-// post: the error box names the network error, nothing typed is dropped unannounced, and
-// once the server is back "Fechar Todos BDs" and the login panel connect again.
+// The main window over a private server that is killed in the middle of a fetch, of a
+// post and of a commit: one box says the connection is lost and what was lost with it,
+// the connection and its pages go, and once the server is back the login panel connects
+// again.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
@@ -10,6 +11,8 @@
 #include "data/errors/errors.h"
 #include "support/firebird_server.h"
 #include "support/temp_database.h"
+#include "workbench/pages/pages.h"
+#include "workbench/pages/transaction_commands.h"
 
 namespace {
 
@@ -51,25 +54,29 @@ class LostServerTest : public ShellTest {
 };
 
 const char kReadFailed[] = "Error reading data from the connection.";
-const char kWriteFailed[] = "Error writing data to the connection.";
 
-TEST_F(LostServerTest, FetchCutOffShowsTheNetworkErrorAndCloseAllDropsTheConnection) {
+// The box's first words when the connection is lost.
+const char kLost[] = "A conexão com o banco de dados foi perdida.\n\n";
+
+TEST_F(LostServerTest, AFetchCutOffDropsTheConnectionAndSaysSoOnce) {
   form.RichEdit1->setPlainText("select * from BIG order by ID");
   SendKey(form.RichEdit1, Qt::Key_F9, QString());
   ASSERT_TRUE(form.IBQuery1->Active());
   server_->Kill();
   CtrlKey(form.DBGrid1, Qt::Key_End);
-  EXPECT_EQ(recorder.errors, std::vector<std::string>{kReadFailed});
-  EXPECT_TRUE(form.isVisible());
-
-  // The detach cannot reach the server: the menu drops the connection instead of refusing.
-  recorder.errors.clear();
-  form.Abrir1->trigger();
-  EXPECT_EQ(recorder.errors, std::vector<std::string>{kWriteFailed});
+  ASSERT_EQ(recorder.errors.size(), 1u);
+  EXPECT_EQ(recorder.errors[0].rfind(std::string(kLost) + kReadFailed, 0), 0u)
+      << recorder.errors[0];
   EXPECT_FALSE(form.IBDatabase1->Connected());
   EXPECT_FALSE(form.IBQuery1->Active());
   EXPECT_TRUE(form.Panel1->isVisible());
+  EXPECT_FALSE(form.TreeView1->isVisible());
   EXPECT_EQ(form.TablesNode()->childCount(), 0);
+
+  // Nothing is left to drop.
+  recorder.errors.clear();
+  form.Abrir1->trigger();
+  EXPECT_TRUE(recorder.errors.empty());
 
   server_->Restart();
   recorder.messages.clear();
@@ -81,10 +88,9 @@ TEST_F(LostServerTest, FetchCutOffShowsTheNetworkErrorAndCloseAllDropsTheConnect
   EXPECT_EQ(form.IBQuery1->Fields()[0]->AsInteger(), 3000);
 }
 
-TEST_F(LostServerTest, PostCutOffKeepsTheTypedRowUntilCloseAllDropsIt) {
+TEST_F(LostServerTest, APostCutOffSaysTheRowInEditIsLostAndClosesThePages) {
   TDBGrid* grid = OpenTablePage(form, "CUSTOMERS");
   ASSERT_NE(grid, nullptr);
-  TDataSet* table = grid->DataSource()->DataSet();
   grid->SetSelectedIndex(1);
   SendKey(grid, Qt::Key_F2, QString());
   QLineEdit* editor = grid->findChild<QLineEdit*>();
@@ -93,21 +99,13 @@ TEST_F(LostServerTest, PostCutOffKeepsTheTypedRowUntilCloseAllDropsIt) {
   SendKey(editor, 'o', "o");
   server_->Kill();
 
-  // F4 posts first: the post fails, the row stays in edit with what was typed.
+  // F4 posts first: the post cannot reach the server.
   SendKey(grid, Qt::Key_F4, QString());
-  EXPECT_EQ(recorder.errors, std::vector<std::string>{kReadFailed});
-  EXPECT_EQ(table->State(), dsEdit);
-  EXPECT_EQ(table->FieldByName("NAME")->AsString(), "Anao");
-  // A post on a broken connection cannot succeed later: it fails again, still keeping it.
-  SendKey(grid, Qt::Key_F4, QString());
-  EXPECT_EQ(recorder.errors.size(), 2u);
-  EXPECT_EQ(table->FieldByName("NAME")->AsString(), "Anao");
-
-  recorder.errors.clear();
-  form.Abrir1->trigger();
-  EXPECT_EQ(recorder.errors, std::vector<std::string>{kWriteFailed}) << "told before dropping";
+  ASSERT_EQ(recorder.errors.size(), 1u);
+  EXPECT_NE(recorder.errors[0].find(kLost), std::string::npos) << recorder.errors[0];
+  EXPECT_NE(recorder.errors[0].find("Perdeu-se o registro em edição."), std::string::npos);
   EXPECT_FALSE(form.IBDatabase1->Connected());
-  EXPECT_FALSE(table->Active());
+  EXPECT_EQ(form.PageControl1->count(), 2) << "the table's page is closed";
   EXPECT_TRUE(form.Panel1->isVisible());
 
   server_->Restart();
@@ -116,6 +114,29 @@ TEST_F(LostServerTest, PostCutOffKeepsTheTypedRowUntilCloseAllDropsIt) {
   form.RichEdit1->setPlainText("select NAME from CUSTOMERS where ID = 1");
   SendKey(form.RichEdit1, Qt::Key_F9, QString());
   EXPECT_EQ(form.IBQuery1->Fields()[0]->AsString(), "Ana") << "nothing half-saved";
+}
+
+TEST_F(LostServerTest, ACommitCutOffCountsThePostedRowsAndClearsTheMark) {
+  TDBGrid* grid = OpenTablePage(form, "CUSTOMERS");
+  ASSERT_NE(grid, nullptr);
+  grid->SetSelectedIndex(1);
+  SendKey(grid, Qt::Key_F2, QString());
+  QLineEdit* editor = grid->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  SendKey(editor, 'x', "x");
+  SendKey(grid, Qt::Key_Down, QString());  // posted, not committed
+  ASSERT_TRUE(recorder.errors.empty()) << recorder.errors.front();
+  ASSERT_EQ(form.Pages->Transactions->Changes(), 1);
+  server_->Kill();
+  // F4 once emptied the grids as a commit would, the mark still on.
+  SendKey(grid, Qt::Key_F4, QString());
+  ASSERT_EQ(recorder.errors.size(), 1u);
+  EXPECT_NE(recorder.errors[0].find("Perderam-se as alterações não confirmadas: 1 registro "
+                                    "gravado desde a última confirmação."),
+            std::string::npos)
+      << recorder.errors[0];
+  EXPECT_EQ(form.Pages->Transactions->Changes(), 0);
+  EXPECT_FALSE(form.IBDatabase1->Connected());
 }
 
 TEST_F(LostServerTest, CloseAllStillRefusesWhileTheServerRefusesAPost) {

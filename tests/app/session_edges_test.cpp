@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -22,7 +23,10 @@ namespace {
 const char kSetup[] =
     "create table CUSTOMERS (ID integer not null primary key, NAME varchar(20));\n"
     "insert into CUSTOMERS values (1, 'Ana');\n"
-    "insert into CUSTOMERS values (2, 'Bia');\n";
+    "insert into CUSTOMERS values (2, 'Bia');\n"
+    "create table MANY (ID integer not null primary key, V varchar(10));\n"
+    "set term ^;\nexecute block as declare i integer = 1; begin while (i <= 60) do begin "
+    "insert into MANY values (:i * 10, 'v' || :i); i = i + 1; end end^\nset term ;^\n";
 
 class SessionEdgesTest : public LoggedInWindowTest {
  protected:
@@ -128,6 +132,34 @@ TEST_F(SessionEdgesTest, APostFromAStalePageIsRefusedAndTheRowCanBeReadAgain) {
   EXPECT_EQ(stale->FieldByName("NAME")->AsString(), "Ana1");
   SendKey(first, Qt::Key_F4, QString());
   EXPECT_EQ(ReadBack("select NAME from CUSTOMERS where ID = 1"), "Ana1");
+}
+
+TEST_F(SessionEdgesTest, AnInsertSurvivesTheGridGrowingUnderIt) {
+  TDBGrid* grid = OpenTablePage(form, "MANY");
+  ASSERT_NE(grid, nullptr);
+  SendKey(grid, Qt::Key_Down, QString());
+  SendKey(grid, Qt::Key_Down, QString());
+  SendKey(grid, Qt::Key_Insert, QString());
+  TDataSet* table = grid->DataSource()->DataSet();
+  ASSERT_EQ(table->State(), dsInsert);
+  TypeIntoCell(grid, "25");
+  // A larger window fetches more rows while the new one stands among them.
+  form.SetOuterSize(900, 1000);
+  grid->SetSelectedIndex(1);
+  TypeIntoCell(grid, "new");
+  SendKey(grid, Qt::Key_Up, QString());  // posted
+  ASSERT_TRUE(recorder.errors.empty()) << recorder.errors.front();
+  EXPECT_EQ(ReadBack("select count(*) from MANY"), "60");  // not committed yet
+  std::vector<int> ids;
+  table->First();
+  while (!table->Eof()) {
+    ids.push_back(table->FieldByName("ID")->AsInteger());
+    table->Next();
+  }
+  EXPECT_EQ(ids.size(), 61u);
+  EXPECT_EQ(std::count(ids.begin(), ids.end(), 25), 1) << "the new row once";
+  for (int id = 10; id <= 600; id += 10)
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), id), 1) << "the stored row " << id;
 }
 
 // A database of an older program: default set NONE, Cyrillic and Western columns.

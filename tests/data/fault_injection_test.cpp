@@ -327,3 +327,25 @@ TEST_F(FaultInjectionTest, FailedPostKeepsTheTypedValuesAndAFailedCommitThePoste
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FaultInjectionTest, AnInsertWithReturningIsOneExecuteAndNoFetch) {
+  Connection c(file_.Path());
+  TIBTable table;
+  table.SetDatabase(&c.db);
+  table.SetTransaction(&c.tr);
+  table.SetTableName("R");
+  table.Open();
+  table.Append();
+  table.FieldByName("ID")->SetAsInteger(1000);
+  const int executes = calls_("isc_dsql_execute2") + calls_("isc_dsql_execute");
+  const int fetches = calls_("isc_dsql_fetch");
+  table.Post();
+  // The row as stored comes back with the execute itself: no refresh, no fetch.
+  EXPECT_EQ(calls_("isc_dsql_execute2") + calls_("isc_dsql_execute"), executes + 1);
+  EXPECT_EQ(calls_("isc_dsql_fetch"), fetches);
+  EXPECT_EQ(table.FieldByName("ID")->AsInteger(), 1000);
+}
+
+}  // namespace

@@ -79,6 +79,8 @@ TEST(Charset, ConversionsAtTheEdgeAreExactOrRefused) {
   EXPECT_EQ(MessageOf<EConvertError>([] { EncodeText("a中", csIso8859_1); }),
             "Character U+4E2D cannot be represented in ISO8859_1");
   EXPECT_THROW(EncodeText("中", CharSetIdOf("WIN1251")), EConvertError);
+  EXPECT_EQ(MessageOf<EConvertError>([] { EncodeText("Ж", csIso8859_1); }),
+            "Character U+0416 cannot be represented in ISO8859_1");
   EXPECT_THROW(DecodeText("\x81", CharSetIdOf("WIN1252")), EConvertError) << "undefined byte";
   EXPECT_EQ(Utf8Length(kEmoji), 2u);
   EXPECT_EQ(Utf8Prefix("é中😀x", 3), "é中😀");

@@ -222,6 +222,31 @@ bool TIBDatabase::HasTextOutside(int set) {
   return found;
 }
 
+std::vector<std::pair<std::string, std::string>> TIBDatabase::TextColumnsOutside(
+    const std::string& relation, int set) {
+  std::vector<std::pair<std::string, std::string>> columns;
+  RunInInternalTransaction(this, [&](TIBTransaction* transaction) {
+    TIBSQL sql(this);
+    sql.SetDatabase(this);
+    sql.SetTransaction(transaction);
+    sql.SetGoToFirstRecordOnExecute(false);
+    sql.SQL().Add(
+        "select RF.RDB$FIELD_NAME, CS.RDB$CHARACTER_SET_NAME from RDB$RELATION_FIELDS RF "
+        "join RDB$FIELDS F on F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE join "
+        "RDB$CHARACTER_SETS CS on CS.RDB$CHARACTER_SET_ID = F.RDB$CHARACTER_SET_ID where "
+        "RF.RDB$RELATION_NAME = :R and (F.RDB$FIELD_TYPE in (14, 37) or "
+        "(F.RDB$FIELD_TYPE = 261 and F.RDB$FIELD_SUB_TYPE = 1)) and "
+        "F.RDB$CHARACTER_SET_ID not in (0, 1, 2, 4, " +
+        std::to_string(set) + ") order by RF.RDB$FIELD_POSITION");
+    sql.ParamByName("R").SetAsString(relation);
+    sql.ExecQuery();
+    while (!sql.Eof() && sql.Next())
+      columns.emplace_back(sql.Fields(0).AsTrimString(), sql.Fields(1).AsTrimString());
+    sql.Close();
+  });
+  return columns;
+}
+
 bool TIBDatabase::FilledOnInsert(const std::string& relation, const std::string& field) {
   return schema_->FilledOnInsert(relation, field);
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/core/component.h"
@@ -162,6 +163,10 @@ class TIBDatabase : public TCustomConnection {
   // True when a user column holds text in a character set other than NONE, OCTETS,
   // ASCII and `set`: a connection in `set` could not read it.
   bool HasTextOutside(int set);
+  // The text columns of `relation` in a set other than NONE, OCTETS, ASCII, UTF8 and
+  // `set`, with their sets' names, in the relation's order.
+  std::vector<std::pair<std::string, std::string>> TextColumnsOutside(const std::string& relation,
+                                                                      int set);
   TIBSchema* Schema() const { return schema_.get(); }
 
   // The status check for every client call made for this connection: clears the idle

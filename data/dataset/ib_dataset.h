@@ -274,6 +274,8 @@ class TIBCustomDataSet : public TDataSet {
   void BindColumn(TIBXSQLVAR& param, const char* row, int column) const;
   // Writes a row being edited to the cache; one being inserted waits for its post.
   void KeepEditInCache(const char* row);
+  // A fetch's error; one of transliteration names the columns of other sets.
+  std::exception_ptr NamingColumns(const Exception& error);
   void RefreshRowBuffer(char* row);
   TIBBlobStream* SlotStream(const char* row, int column) const;
   std::shared_ptr<TIBBlobStream> SlotStreamShared(const char* row, int column) const;

@@ -16,7 +16,6 @@ namespace {
 
 constexpr int kIndicatorWidth = 12;
 constexpr QSize kIndicatorSize(10, 11);
-constexpr int kTextMargin = 2;
 
 QPixmap MakeIndicator(int index) {
   QPixmap image(kIndicatorSize);
@@ -84,27 +83,6 @@ void DrawCellText(QPainter& painter, const QRect& rect, Qt::Alignment alignment,
                    FittedCellText(text, painter.fontMetrics(), rect.width()));
 }
 
-// A number or a date cut short reads as another value (1249950.00 as "12499…"); one
-// that does not fit shows as "###", as spreadsheets do.
-bool ShownWhole(TFieldType type) {
-  switch (type) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftLargeint:
-    case ftAutoInc:
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
-    case ftDate:
-    case ftTime:
-    case ftDateTime:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -163,17 +141,6 @@ int TDBGridColumns::IndexOfField(const TField* field) const {
   for (int i = 0; i < Count(); ++i)
     if (items_[i]->Field() == field) return i;
   return -1;
-}
-
-QString FittedCellText(const QString& text, const QFontMetrics& metrics, int width) {
-  if (metrics.horizontalAdvance(text) <= width) return text;
-  return metrics.elidedText(text, Qt::ElideRight, std::max(0, width), Qt::TextSingleLine);
-}
-
-QString WholeOrHashes(const QString& text, const QFontMetrics& metrics, int width) {
-  if (metrics.horizontalAdvance(text) <= width) return text;
-  const int hash = std::max(1, metrics.horizontalAdvance(QLatin1Char('#')));
-  return QString(std::max(1, width / hash), QLatin1Char('#'));
 }
 
 bool EditedAsText(TFieldType type) {
@@ -973,19 +940,6 @@ void TCustomDBGrid::TitleClick(int col) {
   if (OnTitleClick && index >= 0 && index < columns_.Count()) OnTitleClick(&columns_[index]);
 }
 
-void TCustomDBGrid::SetSortMark(const TTitleSortMark& mark) {
-  sort_mark_ = mark;
-  // The title keeps its whole caption beside the mark: the column grows to hold both.
-  for (int i = 0; i < columns_.Count() && !mark.field_name.empty(); ++i) {
-    if (columns_[i].FieldName() != mark.field_name) continue;
-    const int needed =
-        QFontMetrics(title_font_).horizontalAdvance(ToQt(columns_[i].Title().Caption())) +
-        kTitleSortMarkRoom + 2 * kTextMargin + 1;
-    if (ColWidth(i + IndicatorOffset()) < needed) SetColWidth(i + IndicatorOffset(), needed);
-  }
-  InvalidateGrid();
-}
-
 void TCustomDBGrid::ColumnMoved(int from, int to) {
   columns_.Move(from - IndicatorOffset(), to - IndicatorOffset());
 }
@@ -1030,7 +984,7 @@ void TCustomDBGrid::DrawCell(QPainter& painter, int col, int row, const QRect& r
                              TGridDrawState state) {
   const QPalette& colors = palette();
   const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
-  const QRect text_rect = rect.adjusted(kTextMargin, 0, -kTextMargin, 0);
+  const QRect text_rect = rect.adjusted(kCellTextMargin, 0, -kCellTextMargin, 0);
   const int index = col - IndicatorOffset();
   if (row < TitleOffset()) {
     if (index < 0 || index >= columns_.Count()) return;

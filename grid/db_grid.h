@@ -130,8 +130,12 @@ int DefaultColumnWidth(const TField& field, const std::string& caption, const QF
 // right and ended by an ellipsis. A clipped right-aligned value would lose its sign and
 // leading digits and read as another value.
 QString FittedCellText(const QString& text, const QFontMetrics& metrics, int width);
+// The blank between a cell's edge and its text, on each side.
+inline constexpr int kCellTextMargin = 2;
 // The text when it fits `width`, else as many "#" as fit: for numbers and dates.
 QString WholeOrHashes(const QString& text, const QFontMetrics& metrics, int width);
+// True for the types shown whole or as "###": numbers, dates and times.
+bool ShownWhole(TFieldType type);
 
 // Types whose values are edited as a line of text in a cell (not blobs and bytes).
 bool EditedAsText(TFieldType type);

@@ -15,7 +15,16 @@
 #include "workbench/pages/window_layout.h"
 
 namespace {
+
 constexpr char kEnter = 13;
+
+// The engine's message with its lines broken as the boxes break them.
+std::string EngineReason(const std::exception& error) {
+  std::string reason = error.what();
+  for (size_t at; (at = reason.find("\r\n")) != std::string::npos;) reason.erase(at, 1);
+  return reason;
+}
+
 }  // namespace
 
 const char* const TWorkbenchForm::kLoginFailed = "Ocorreu um Erro e o Bd não Conectou!";
@@ -107,11 +116,9 @@ void TWorkbenchForm::BitBtn1Click() {
     Timer1->start();
     Pages->Layout->Restore();  // the size and splitter of the last run, if any
   } catch (const std::exception& error) {
-    // The spec's words first, then the engine's reason: a wrong password, no server, a
+    // The box's own words first, then the engine's reason: a wrong password, no server, a
     // file that is no database.
-    std::string reason = error.what();
-    for (size_t at; (at = reason.find("\r\n")) != std::string::npos;) reason.erase(at, 1);
-    ShowMessage(std::string(kLoginFailed) + "\n\n" + reason);
+    ShowMessage(std::string(kLoginFailed) + "\n\n" + EngineReason(error));
   }
 }
 
@@ -213,9 +220,7 @@ void TWorkbenchForm::DropLostConnection(const std::exception& error) {
   }
   Pages->Transactions->Ended();
   ClearSession();
-  std::string reason = error.what();
-  for (size_t at; (at = reason.find("\r\n")) != std::string::npos;) reason.erase(at, 1);
-  Dialogs().ShowErrorText(LostConnectionText(ErrorBoxText(reason), posted, editing));
+  Dialogs().ShowErrorText(LostConnectionText(ErrorBoxText(EngineReason(error)), posted, editing));
 }
 
 void TWorkbenchForm::Fechar1Click() {

@@ -36,6 +36,18 @@ class LostServerTest : public ShellTest {
     form.BitBtn1Click();
     TickUntilStopped(form);
   }
+  // Opens CUSTOMERS and types `c` at the end of the first row's NAME, leaving it in edit.
+  TDBGrid* TypeAtEndOfFirstName(char c) {
+    TDBGrid* grid = OpenTablePage(form, "CUSTOMERS");
+    if (!grid) return nullptr;
+    grid->SetSelectedIndex(1);
+    SendKey(grid, Qt::Key_F2, QString());
+    QLineEdit* editor = grid->findChild<QLineEdit*>();
+    if (!editor) return nullptr;
+    SendKey(editor, Qt::Key_End, QString());
+    SendKey(editor, c, QString(QChar(c)));
+    return grid;
+  }
   void CtrlKey(QWidget* target, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
     QCoreApplication::sendEvent(target, &press);
@@ -89,14 +101,8 @@ TEST_F(LostServerTest, AFetchCutOffDropsTheConnectionAndSaysSoOnce) {
 }
 
 TEST_F(LostServerTest, APostCutOffSaysTheRowInEditIsLostAndClosesThePages) {
-  TDBGrid* grid = OpenTablePage(form, "CUSTOMERS");
+  TDBGrid* grid = TypeAtEndOfFirstName('o');
   ASSERT_NE(grid, nullptr);
-  grid->SetSelectedIndex(1);
-  SendKey(grid, Qt::Key_F2, QString());
-  QLineEdit* editor = grid->findChild<QLineEdit*>();
-  ASSERT_NE(editor, nullptr);
-  SendKey(editor, Qt::Key_End, QString());
-  SendKey(editor, 'o', "o");
   server_->Kill();
 
   // F4 posts first: the post cannot reach the server.
@@ -117,13 +123,8 @@ TEST_F(LostServerTest, APostCutOffSaysTheRowInEditIsLostAndClosesThePages) {
 }
 
 TEST_F(LostServerTest, ACommitCutOffCountsThePostedRowsAndClearsTheMark) {
-  TDBGrid* grid = OpenTablePage(form, "CUSTOMERS");
+  TDBGrid* grid = TypeAtEndOfFirstName('x');
   ASSERT_NE(grid, nullptr);
-  grid->SetSelectedIndex(1);
-  SendKey(grid, Qt::Key_F2, QString());
-  QLineEdit* editor = grid->findChild<QLineEdit*>();
-  ASSERT_NE(editor, nullptr);
-  SendKey(editor, 'x', "x");
   SendKey(grid, Qt::Key_Down, QString());  // posted, not committed
   ASSERT_TRUE(recorder.errors.empty()) << recorder.errors.front();
   ASSERT_EQ(form.Pages->Transactions->Changes(), 1);

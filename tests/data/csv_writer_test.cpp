@@ -13,6 +13,7 @@
 #include "data/errors/errors.h"
 #include "data/export/csv_writer.h"
 #include "data/transaction/transaction.h"
+#include "sql_test_support.h"
 #include "support/csv_reader.h"
 #include "support/temp_database.h"
 
@@ -38,26 +39,14 @@ TempDatabaseOptions Database() {
   return options;
 }
 
-// A UTF8 connection to `path` with its default transaction.
-void Connect(TIBDatabase& db, TIBTransaction& tr, const std::string& path) {
-  db.SetLoginPrompt(false);
-  db.SetDatabaseName(path);
-  db.Params().Add("user_name=SYSDBA");
-  db.Params().Add("lc_ctype=UTF8");
-  db.SetDefaultTransaction(&tr);
-  db.SetConnected(true);
-}
-
 class CsvWriterTest : public ::testing::Test {
  protected:
   TempDatabase file{Database()};
-  TIBDatabase db;
-  TIBTransaction tr;
+  Connection c{file.Path(), "UTF8"};
   TIBTable table;
 
   void SetUp() override {
-    Connect(db, tr, file.Path());
-    table.SetDatabase(&db);
+    table.SetDatabase(&c.db);
     table.SetTableName("T");
     table.Open();
   }
@@ -157,11 +146,9 @@ TEST(CsvValues, FloatsShowTheirOwnShortestDigitsAndEdgesStayExact) {
       "insert into V values (1, 0.1, 0.1, 0.12, '12:00:00.0500', 'a' || ascii_char(13) || "
       "'b');\n";
   TempDatabase file(options);
-  TIBDatabase db;
-  TIBTransaction tr;
-  Connect(db, tr, file.Path());
+  Connection c(file.Path(), "UTF8");
   TIBTable table;
-  table.SetDatabase(&db);
+  table.SetDatabase(&c.db);
   table.SetTableName("V");
   table.Open();
   // A FLOAT's 0.1 once showed as 0.100000001490116 and exported as 0.10000000149011612.

@@ -78,6 +78,13 @@ class FaultInjectionTest : public ::testing::Test {
     }
     return "<nothing raised>";
   }
+  // Table R open over `c`.
+  static void OpenR(TIBTable& table, Connection& c) {
+    table.SetDatabase(&c.db);
+    table.SetTransaction(&c.tr);
+    table.SetTableName("R");
+    table.Open();
+  }
   static long long Count(Connection& c, const std::string& where = "") {
     auto sql = c.Sql("select count(*) from R " + where);
     sql->ExecQuery();
@@ -291,10 +298,7 @@ TEST_F(FaultInjectionTest, BlobWriteFailsAndTheStatementStoresItNextTime) {
 TEST_F(FaultInjectionTest, FailedPostKeepsTheTypedValuesAndAFailedCommitThePostedRow) {
   Connection c(file_.Path());
   TIBTable table;
-  table.SetDatabase(&c.db);
-  table.SetTransaction(&c.tr);
-  table.SetTableName("R");
-  table.Open();
+  OpenR(table, c);
   const std::string memo(70000, 't');
   table.Edit();
   table.FieldByName("MEMO")->SetAsString(memo);
@@ -333,10 +337,7 @@ namespace {
 TEST_F(FaultInjectionTest, AnInsertWithReturningIsOneExecuteAndNoFetch) {
   Connection c(file_.Path());
   TIBTable table;
-  table.SetDatabase(&c.db);
-  table.SetTransaction(&c.tr);
-  table.SetTableName("R");
-  table.Open();
+  OpenR(table, c);
   table.Append();
   table.FieldByName("ID")->SetAsInteger(1000);
   const int executes = calls_("isc_dsql_execute2") + calls_("isc_dsql_execute");
